@@ -1,0 +1,121 @@
+#include "dfucommand.h"
+
+#include "files.h"
+#include "supportmisc.h"
+
+#include <QDebug>
+#include <QProcess>
+
+namespace DFU {
+
+QString Command::path;
+
+Command::operator QString() const
+{
+    return program + QLatin1Char('(') + arguments.join(QLatin1Char(',')) + QLatin1Char(')');
+}
+
+namespace {
+Command make(QStringList arguments)
+{
+    Command c;
+    c.arguments = std::move(arguments);
+    return c;
+}
+} // namespace
+
+std::map<CmdID, Command> commands = {
+    {version, make({QStringLiteral("-V")})},
+    {list, make({QStringLiteral("-d"), QStringLiteral("0483"), QStringLiteral("-l")})},
+    {upload_OTP,
+     make({QStringLiteral("-d"), QStringLiteral("0483"), QStringLiteral("-a"), QStringLiteral("2"),
+           QStringLiteral("-s"), QStringLiteral("0x1FFF7800:512"), QStringLiteral("-U")})},
+    {upload_FW_Info,
+     make({QStringLiteral("-d"), QStringLiteral("0483"), QStringLiteral("-a"), QStringLiteral("0"),
+           QStringLiteral("-s"), QStringLiteral("0x08000000:2048"), QStringLiteral("-U")})},
+    {upload_FW,
+     make({QStringLiteral("-d"), QStringLiteral("0483"), QStringLiteral("-a"), QStringLiteral("0")})},
+    {download_FW,
+     make({QStringLiteral("-d"), QStringLiteral("0483"), QStringLiteral("-a"), QStringLiteral("0"),
+           QStringLiteral("-s"), QStringLiteral("0x08000000:leave"), QStringLiteral("-D")})},
+    {setup_prepared_config, make({})},
+};
+
+Result run_command(CmdID id, QStringList const& extra)
+{
+    QProcess process;
+    Command const& command = commands[id];
+    QString const program =
+        Command::path.isEmpty() ? command.program : Command::path + QLatin1Char('/') + command.program;
+    QStringList const arguments = command.arguments + extra;
+
+    if (id == list) {
+        if (QDebug(QtDebugMsg).verbosity() >= 3)
+            qDebug() << "Start " << program << arguments;
+    } else {
+        qInfo() << "Start " << program << arguments;
+    }
+
+    process.start(program, arguments, QIODevice::ReadWrite);
+    if (!process.waitForFinished(30000)) {
+        QString const early = QString::fromUtf8(process.readAllStandardOutput());
+        qInfo() << "waitForFinished(): Process did not finish in time, exit status:"
+                << process.exitStatus() << "and output:" << early;
+        qInfo() << "will wait again, forever";
+        process.waitForFinished(-1);
+    }
+    QString const output = QString::fromUtf8(process.readAllStandardOutput());
+    // A program that never started reports exit code 0 from QProcess: count it as a failure.
+    bool const ran = process.error() != QProcess::FailedToStart;
+    int const code =
+        (ran && process.exitStatus() == QProcess::NormalExit) ? process.exitCode() : -1;
+    if (code != 0)
+        qInfo() << "Exit with" << code << "from" << program << arguments << "returned:" << output;
+    return {code, output};
+}
+
+namespace dfu_util {
+
+#if defined(Q_OS_MACOS)
+QString const expected_output_of_execution_test = QStringLiteral(
+    "dfu-util 0.9\n\n"
+    "Copyright 2005-2009 Weston Schmidt, Harald Welte and OpenMoko Inc.\n"
+    "Copyright 2010-2016 Tormod Volden and Stefan Schmidt\n"
+    "This program is Free Software and has ABSOLUTELY NO WARRANTY\n"
+    "Please report bugs to http://sourceforge.net/p/dfu-util/tickets/\n\n");
+#else
+QString const expected_output_of_execution_test = QStringLiteral(
+    "dfu-util 0.11\n\n"
+    "Copyright 2005-2009 Weston Schmidt, Harald Welte and OpenMoko Inc.\n"
+    "Copyright 2010-2021 Tormod Volden and Stefan Schmidt\n"
+    "This program is Free Software and has ABSOLUTELY NO WARRANTY\n"
+    "Please report bugs to http://sourceforge.net/p/dfu-util/tickets/\n\n");
+#endif
+
+bool execution_test()
+{
+    auto [code, output] = run_command(version);
+    if (support_misc::compiled_for_platform(support_misc::Platform::windows))
+        output = support_misc::remove_carriage_returns(output, QChar(u'\r'));
+    bool const as_expected = output == expected_output_of_execution_test;
+    if (as_expected)
+        qInfo() << "Result of execution test: status was" << (code == 0 ? "ok" : "bad")
+                << "and output:" << "as expected";
+    else
+        qInfo() << "Result of execution test: status was" << (code == 0 ? "ok" : "bad")
+                << "and output:" << output;
+    return code == 0 && as_expected;
+}
+
+QString full_path()
+{
+    return QStringLiteral("%1/%2").arg(Files::external_dir.path(), Files::dfu_util_executable_fileName);
+}
+
+QString basename()
+{
+    return Files::dfu_util_executable_fileName;
+}
+
+} // namespace dfu_util
+} // namespace DFU

@@ -1,0 +1,49 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <map>
+#include <utility>
+
+// The fixed table of dfu-util command lines and the one function that runs them.
+namespace DFU {
+
+enum CmdID : int {
+    version = 0,
+    list = 1,
+    upload_OTP = 2,
+    upload_FW_Info = 3,
+    upload_FW = 4,
+    download_FW = 5,
+    setup_prepared_config = 6,
+};
+
+struct Command
+{
+    QString program = QStringLiteral("dfu-util");
+    QStringList arguments;
+
+    // The directory that holds the program; empty: the program name is run as it is.
+    static QString path;
+
+    operator QString() const; // "program(arg,arg,...)", for display only
+};
+
+extern std::map<CmdID, Command> commands;
+
+// Exit code (-1 when the process did not exit normally or never started) and standard output.
+using Result = std::pair<int, QString>;
+
+// Runs the command of id with extra appended to its fixed arguments and waits for it.
+// Blocks the calling thread: 30 s, and after a warning for as long as the run takes.
+Result run_command(CmdID id, QStringList const& extra = {});
+
+namespace dfu_util {
+extern QString const expected_output_of_execution_test;
+bool execution_test();
+QString full_path();
+QString basename();
+} // namespace dfu_util
+
+} // namespace DFU

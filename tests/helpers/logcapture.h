@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QMutex>
+#include <QString>
+#include <QStringList>
+#include <QtGlobal>
+
+// Collects the messages of the Qt message log while it lives (from any thread) and
+// puts the previous handler back when it is destroyed.
+class LogCapture
+{
+public:
+    LogCapture();
+    ~LogCapture();
+    LogCapture(LogCapture const&) = delete;
+    LogCapture& operator=(LogCapture const&) = delete;
+
+    struct Line
+    {
+        QtMsgType type;
+        QString text;
+    };
+
+    QList<Line> lines() const;
+    QStringList texts() const;                    // the message texts only
+    QStringList texts(QtMsgType type) const;      // the texts of one level
+    bool contains(QString const& text) const;     // one message equals text
+    int count(QString const& text) const;         // how many messages equal text
+    bool anyStartsWith(QString const& prefix) const;
+    void clear();
+
+private:
+    static void handler(QtMsgType, QMessageLogContext const&, QString const&);
+    QtMessageHandler previous = nullptr;
+    mutable QMutex mutex;
+    QList<Line> captured;
+};
