@@ -50,7 +50,9 @@ Result run_command(CmdID id, QStringList const& extra)
     QStringList const arguments = command.arguments + extra;
 
     if (id == list) {
-        if (QDebug(QtDebugMsg).verbosity() >= 3)
+        // The list run repeats every second: announced only by a more verbose debug stream.
+        QString probe;
+        if (QDebug(&probe).verbosity() > QDebug::DefaultVerbosity)
             qDebug() << "Start " << program << arguments;
     } else {
         qInfo() << "Start " << program << arguments;
