@@ -78,8 +78,8 @@ FW_Info make_FW_Info(QByteArray const& bytes)
         return info;
     int const pair_bytes = end - start - header_size;
     if (pair_bytes < 0 || pair_bytes % pair_size != 0) {
-        qDebug() << "index_beg = " << start << "index_end = " << end << "nr_of_pair_bytes ="
-                 << pair_bytes;
+        qDebug() << "index_beg = " << start << "index_end = " << end
+                 << "nr_of_pair_bytes =" << pair_bytes;
         return info;
     }
     // The end marker lies behind every field, so all of them are inside the data.

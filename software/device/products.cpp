@@ -108,7 +108,9 @@ ProductInfo::operator QString() const
                        .arg(to_QString(type), QString::number(static_cast<unsigned>(type)));
     // The raw bytes are shown only when something about the record is unusual.
     if (type == Type::Unknown || extra1 != 0xFF || extra2 != 0xFF || extra3 != 0xFF) {
-        auto const hex = [](int value) { return QStringLiteral("%1").arg(value, 2, 16, QChar('0')); };
+        auto const hex = [](int value) {
+            return QStringLiteral("%1").arg(value, 2, 16, QChar('0'));
+        };
         text += QStringLiteral(" [%1 %2 %3 %4]")
                     .arg(hex(raw_type), hex(extra1), hex(extra2), hex(extra3));
     }
