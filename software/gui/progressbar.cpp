@@ -1,0 +1,72 @@
+#include "progressbar.h"
+
+#include <QtGlobal>
+
+
+namespace {
+QString const style_sheet = QStringLiteral("\n"
+                                           "QProgressBar {\n"
+                                           "    border: 2px solid grey;\n"
+                                           "    border-radius: 5px;\n"
+                                           "    text-align: center;\n"
+                                           "}\n"
+                                           "\n"
+                                           "QProgressBar::chunk {\n"
+                                           "    background-color: rgba(160,240,140,100%);\n"
+                                           "    width: 5px;\n"
+                                           "}\n");
+} // namespace
+
+ProgressBar::ProgressBar(QWidget* parent)
+    : QProgressBar(parent)
+{
+    timer = new QTimer(this);
+    setup_GUI();
+    connect(timer, &QTimer::timeout, this, &ProgressBar::increase);
+}
+
+void ProgressBar::setup_GUI()
+{
+    setRange(0, 100);
+    setStyleSheet(style_sheet);
+}
+
+void ProgressBar::startAutoProgress(QString const& format, double duration)
+{
+    timer->stop();
+    setValue(minimum());
+    setFormat(format);
+    if (duration >= 0.0) {
+        int const ms = int(qMin(duration * 1000.0, 2147483647.0));
+        durationMs = ms < 2 ? 1 : ms;
+    }
+    startAutoProgress();
+}
+
+void ProgressBar::startAutoProgress(QString const& format)
+{
+    startAutoProgress(format, -1.0);
+}
+
+void ProgressBar::startAutoProgress()
+{
+    int const range = maximum() - minimum();
+    steps = range < 2 ? 1 : range;
+    setValue(minimum());
+    timer->setInterval(qMax(durationMs / steps, minimumInterval));
+    timer->start();
+    startTime.start();
+    show();
+}
+
+void ProgressBar::increase()
+{
+    double const fraction = double(startTime.elapsed()) / double(durationMs);
+    // Clamped, so that a late tick never asks for more than the maximum.
+    setValue(minimum() + int(qMin(steps * fraction, double(steps))));
+    if (startTime.elapsed() > durationMs) {
+        timer->stop();
+        setValue(maximum());
+        emit finished();
+    }
+}

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QElapsedTimer>
+#include <QProgressBar>
+#include <QString>
+#include <QTimer>
+
+// A progress bar that fills linearly over an expected duration, for operations that report
+// no progress of their own.
+class ProgressBar : public QProgressBar
+{
+    Q_OBJECT
+
+public:
+    explicit ProgressBar(QWidget* parent = nullptr);
+
+    int steps = 0;
+    int minimumInterval = 50; // ms; bounds the tick rate of short runs
+    QTimer* timer = nullptr;  // public so that an operation that ends early can stop the run
+    QElapsedTimer startTime;  // monotonic, unlike a wall-clock time
+    int durationMs = 10000;
+
+    void setup_GUI();
+
+signals:
+    void finished();
+
+public slots:
+    // A negative duration (seconds) keeps the previous one.
+    void startAutoProgress(QString const& format, double duration);
+    void startAutoProgress(QString const& format);
+    // Restarts with the current format and duration.
+    void startAutoProgress();
+    void increase();
+};
