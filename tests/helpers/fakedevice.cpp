@@ -69,6 +69,11 @@ void FakeDevice::setListOutput(QByteArray const& lines)
     write(QStringLiteral("list.txt"), lines);
 }
 
+void FakeDevice::vanish()
+{
+    write(QStringLiteral("absent"), "gone");
+}
+
 void FakeDevice::setListExitCode(int code)
 {
     write(QStringLiteral("list.rc"), QByteArray::number(code));

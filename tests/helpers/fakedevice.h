@@ -21,6 +21,7 @@ public:
     void plug(QString const& serial = QStringLiteral("3276365F3236"), int alternates = 4);
     void setListOutput(QByteArray const& lines);
     void setListExitCode(int code);
+    void vanish(); // gone from the bus: every run fails as dfu-util does without a device
     static QByteArray deviceLines(QString const& serial, int alternates = 4);
 
     // Memory behind the uploads: the OTP area, the flash.

@@ -1,0 +1,147 @@
+#include "deviceoperations.h"
+
+#include "app/options.h"
+#include "files.h"
+#include "supportmisc.h"
+
+#include <QFile>
+
+namespace DFU {
+
+DeviceInfo::operator QString() const
+{
+    QString text = QStringLiteral("DeviceInfo:\n");
+    if (!valid)
+        return text + QStringLiteral("Invalid");
+    text += QStringLiteral("\tDevice type:\t%1\n").arg(static_cast<unsigned>(device_type));
+    text += QStringLiteral("\tFW_revision:\t") + FW_revision + QLatin1Char('\n');
+    return text;
+}
+
+QDebug operator<<(QDebug debug, DeviceInfo const& info)
+{
+    QDebugStateSaver saver(debug);
+    debug.noquote() << QString(info);
+    return debug;
+}
+
+namespace {
+
+// dfu-util refuses to overwrite an existing file, and a stale dump must never be read as new.
+QString fresh_dump_path(QString const& name)
+{
+    QString const path = Files::path_of(name);
+    support_misc::ensure_file_is_deleted(path);
+    return path;
+}
+
+bool product_accepted(DeviceInfo const& info)
+{
+    return info.FW_info.product == info.OTP_info.product
+           || (info.OTP_info.empty && have_service_build());
+}
+
+void mark_product_mismatch(DeviceInfo* info, QString& text)
+{
+    text += QStringLiteral("FW assumed invalid because of product type mismatch.");
+    text += QStringLiteral("\nOTP contains") + QString(info->OTP_info.product);
+    text += QStringLiteral("\nwhereas FW contains\n") + QString(info->FW_info);
+    qInfo().noquote() << text;
+    info->FW_info.valid = false;
+}
+
+} // namespace
+
+Result read_device_info(DeviceItem const* item, DeviceInfo* info)
+{
+    Result result = run_command(upload_OTP, {fresh_dump_path(Files::uploaded_OTP_fileName_bin)});
+    if (result.first != 0)
+        return result;
+
+    info->OTP_info = Device::make_OTP_Info(Files::path_of(Files::uploaded_OTP_fileName_bin));
+    if (info->OTP_info.empty)
+        qInfo().noquote() << result.second + QStringLiteral("OTP is blank.\n");
+    info->device_type = info->OTP_info.product.type;
+    info->valid = true;
+    qInfo() << info->OTP_info;
+
+    info->FW_info = read_FW_Info(item);
+    if (product_accepted(*info)) {
+        info->FW_revision = info->FW_info.revision;
+        qInfo() << *info << info->FW_info;
+    } else {
+        mark_product_mismatch(info, result.second);
+    }
+    return result;
+}
+
+// The device is not selected by item: the commands address vendor 0483, and the caller
+// proceeds only when the scan found exactly one device.
+Device::FW_Info read_FW_Info(DeviceItem const* /*item*/)
+{
+    QString const path = fresh_dump_path(Files::uploaded_FW_info_fileName_bin);
+    if (run_command(upload_FW_Info, {path}).first != 0)
+        return Device::FW_Info{};
+    return Device::make_FW_Info(path);
+}
+
+int download_FW_to_device(QString const& file)
+{
+    return run_command(download_FW, {file}).first;
+}
+
+int upload_FW_from_device(QString const& file, int size)
+{
+    support_misc::ensure_file_is_deleted(file);
+    QStringList const extra{QStringLiteral("-s"), QStringLiteral("0x08000000:%1").arg(size),
+                            QStringLiteral("-U"), file};
+    return run_command(upload_FW, extra).first;
+}
+
+bool upload_and_compare_FW_bin(QString const& reference, QString const& target)
+{
+    int const size = size_of_binary_file(reference);
+    if (size <= 0)
+        return false;
+    if (upload_FW_from_device(target, size) != 0)
+        return false;
+    return compare_FW_bin_files(reference, target);
+}
+
+int size_of_binary_file(QString const& file)
+{
+    QFile f(file);
+    if (!f.open(QIODevice::ReadOnly))
+        return -1;
+    return static_cast<int>(f.size());
+}
+
+bool compare_FW_bin_files(QString const& a, QString const& b)
+{
+    int const size = size_of_binary_file(a);
+    if (size <= 0 || size_of_binary_file(b) != size)
+        return false;
+    QFile fa(a);
+    QFile fb(b);
+    if (!fa.open(QIODevice::ReadOnly) || !fb.open(QIODevice::ReadOnly))
+        return false;
+    QByteArray const bytes_a = fa.readAll();
+    QByteArray const bytes_b = fb.readAll();
+    return bytes_a.size() == bytes_b.size() && bytes_a == bytes_b;
+}
+
+Device::FW_Info read_FW_Info_from_desired_FW()
+{
+    QString const path = Files::path_of(Files::desired_FW_fileName_bin);
+    qDebug() << "Reading desired FW_Info from " << path;
+    return Device::make_FW_Info(path);
+}
+
+Device::FW_Info const& desired_FW_Info()
+{
+    // Parsed on the first call only, also when the image turns out invalid.
+    static Device::FW_Info const kept = read_FW_Info_from_desired_FW();
+    return kept;
+}
+
+} // namespace DFU
