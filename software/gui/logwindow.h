@@ -1,0 +1,88 @@
+#pragma once
+
+#include <QDialog>
+#include <QMetaType>
+#include <QObject>
+#include <QPointer>
+#include <QString>
+#include <QtGlobal>
+
+#include <functional>
+
+class QMainWindow;
+class QPushButton;
+class QTextBrowser;
+
+// One message of the Qt message log as a value, so that it can be queued from the worker
+// thread to the dialog (the log's own context record can be neither copied nor queued).
+struct LogMessage
+{
+    QtMsgType type = QtDebugMsg;
+    QString file;
+    int line = 0;
+    QString function;
+    QString text;
+};
+Q_DECLARE_METATYPE(LogMessage)
+
+LogMessage make_LogMessage(QtMsgType type, QMessageLogContext const& context, QString const& text);
+
+// The standard error line of a message ("Info: text (file:line, function)"), with a line feed;
+// empty for a type that is not shown.
+QByteArray stderr_line(LogMessage const& message);
+
+// The dialog that lists the messages and can clear and save them.
+class LogWindowDialog : public QDialog
+{
+    Q_OBJECT
+
+public:
+    explicit LogWindowDialog(QWidget* parent = nullptr);
+
+    QTextBrowser* textBrowser = nullptr;
+    QPushButton* clearButton = nullptr;
+    QPushButton* saveButton = nullptr;
+    QPushButton* hideButton = nullptr;
+
+    // Asks for the file to save to (parent, caption, proposed file, filter); an empty name
+    // cancels. The standard save dialog unless replaced.
+    std::function<QString(QWidget*, QString const&, QString const&, QString const&)>
+        askSaveFileName;
+
+public slots:
+    // Appends the message and prints it to standard error; a fatal message aborts.
+    void outputMessage(LogMessage const& message);
+
+protected slots:
+    void save();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+};
+
+// Relays messages from any thread to its dialog in the GUI thread.
+class LogWindow : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit LogWindow(QObject* parent = nullptr);
+    ~LogWindow() override;
+
+    LogWindowDialog* dialog = nullptr;
+
+signals:
+    void sendMessage(LogMessage const& message);
+
+public slots:
+    void outputMessage(QtMsgType type, QMessageLogContext const& context, QString const& msg);
+    // Shows the dialog just right of the main window, or hides it.
+    void toggle_visibility(QMainWindow* mainWindow);
+};
+
+// The relay the message handler uses; null drops messages.
+extern QPointer<LogWindow> logWindow;
+
+void logWindowMessageHandler(QtMsgType type, QMessageLogContext const& context,
+                             QString const& message);
