@@ -1,0 +1,221 @@
+#include "mainwindow.h"
+
+#include "circle.h"
+#include "device/products.h"
+#include "dfu/supportmisc.h"
+#include "installbutton.h"
+#include "progressbar.h"
+
+#include <QApplication>
+#include <QDebug>
+#include <QFontMetrics>
+#include <QKeyEvent>
+#include <QScreen>
+#include <QStyle>
+
+#include <cmath>
+
+namespace {
+
+QSize const window_size(665, 517);
+QPoint const window_shift(0, 50);
+QRect const button_rect(207, 417, 250, 40);
+int const forced_label_width = 228;
+
+QString const white_label_style = QStringLiteral(
+    "QLabel { background-color : rgba(0,0,0,0%); color : rgba(175,175,175,100%); }");
+QString const black_label_style
+    = QStringLiteral("QLabel { background-color : rgba(0,0,0,0%); color : black; }");
+
+int scaled_down(int value, double scale)
+{
+    return int(value * scale);
+}
+
+// Computed on the first label with a pixel size and kept for the rest of the process.
+double font_factor = 0.0;
+
+double label_font_factor()
+{
+    if (font_factor == 0.0) {
+        font_factor = QGuiApplication::primaryScreen()->physicalDotsPerInch() / 110.0;
+        if (support_misc::compiled_for_platform(support_misc::Platform::windows))
+            font_factor *= 1.3;
+    }
+    return font_factor;
+}
+
+// Whether the entry gets a widget; "8b2" instead captions the install button.
+bool wants_label(Settings::LabelData const& entry, MainWindow* window, bool simulatorMode)
+{
+    if (!entry.create) {
+        if (entry.id == QLatin1String("8b2") && window->installButton) {
+            window->installButton->setText(entry.text);
+            return false;
+        }
+        if (!(entry.id == QLatin1String("sim_mode") && simulatorMode))
+            return false;
+    }
+    return !entry.text.isEmpty();
+}
+
+QString label_text(Settings::LabelData const& entry, Settings::Settings const* settings)
+{
+    if (entry.id == QLatin1String("2")) {
+        Device::ProductInfo product;
+        product.type = settings->desired_type;
+        return entry.text.arg(product.product_name_full());
+    }
+    if (entry.id == QLatin1String("4"))
+        return entry.text.arg(settings->desired_revision);
+    return entry.text;
+}
+
+void align_label(QLabel* label, QString const& id)
+{
+    if (id == QLatin1String("2") || id == QLatin1String("3"))
+        label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    else if (id == QLatin1String("4") || id == QLatin1String("4_hdr"))
+        label->setAlignment(Qt::AlignRight | Qt::AlignTop);
+}
+
+void set_label_font(QLabel* label, Settings::LabelData const& entry)
+{
+    if (!entry.font.isEmpty())
+        label->setFont(QFont(entry.font));
+    if (entry.size > 0) {
+        QFont font = label->font();
+        font.setPixelSize(int(entry.size * label_font_factor()));
+        label->setFont(font);
+    }
+}
+
+// The size comes from the raw text, markup included, one line height per line feed.
+void size_label(QLabel* label, Settings::LabelData const& entry, double scale)
+{
+    QFontMetrics const metrics(label->font());
+    int width = metrics.horizontalAdvance(label->text());
+    int const lines = label->text().count(QLatin1Char('\n')) + 1;
+    if (entry.id == QLatin1String("4") || entry.id == QLatin1String("4_hdr")) {
+        width = scaled_down(forced_label_width, scale);
+        qInfo() << "Overriding width to " << width << "for text:" << entry.text;
+    }
+    label->resize(width, metrics.height() * lines);
+}
+
+} // namespace
+
+MainWindow::MainWindow(Settings::Settings const* settings, QWidget* parent)
+    : QMainWindow(parent)
+    , settings(settings)
+{
+    auto* central = new QWidget(this);
+    setStyleSheet(QStringLiteral("QMainWindow { border-image:url(\"://resources/background.jpg\") "
+                                 "0 0 0 0 stretch stretch; }"));
+    scale = support_misc::compiled_for_platform(support_misc::Platform::macOS)
+                ? 1.0
+                : QGuiApplication::primaryScreen()->logicalDotsPerInchX() / 96.0;
+    setCentralWidget(central);
+    setupGeometry();
+    downloadMode = false;
+    emit downloadModeChanged();
+    connect(this, &MainWindow::downloadModeChanged, this, &MainWindow::updateDownloadMode);
+}
+
+void MainWindow::setupGeometry()
+{
+    QRect const screen = QGuiApplication::primaryScreen()->geometry();
+    setFixedSize(scaled_down(window_size.width(), scale), scaled_down(window_size.height(), scale));
+    QSize const size(qRound(window_size.width() * scale), qRound(window_size.height() * scale));
+    setGeometry(QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, size, screen));
+    move(pos() + QPoint(qRound(window_shift.x() * scale), qRound(window_shift.y() * scale)));
+    QRect const scaled(scaled_down(button_rect.x(), scale), scaled_down(button_rect.y(), scale),
+                       scaled_down(button_rect.width(), scale),
+                       scaled_down(button_rect.height(), scale));
+    if (installButton)
+        installButton->setGeometry(scaled);
+    if (progressBar) {
+        progressBar->setGeometry(scaled);
+        progressBar->hide();
+    }
+}
+
+void MainWindow::enableDownload()
+{
+    downloadMode = true;
+    emit downloadModeChanged();
+}
+
+void MainWindow::disableDownload()
+{
+    downloadMode = false;
+    emit downloadModeChanged();
+}
+
+void MainWindow::toggleDownload()
+{
+    downloadMode = !downloadMode;
+    emit downloadModeChanged();
+}
+
+void MainWindow::updateDownloadMode()
+{
+    if (installButton) {
+        qInfo() << "MainWindow downloadMode: setEnabled" << downloadMode;
+        installButton->setEnabled(downloadMode);
+    }
+    qInfo() << "Download " << (downloadMode ? "enabled" : "disabled");
+}
+
+void MainWindow::keyPressEvent(QKeyEvent* event)
+{
+    switch (event->key()) {
+    case Qt::Key_A: toggleDownload(); break;
+    case Qt::Key_Escape:
+    case Qt::Key_Q: emit finished(); break;
+    default: break;
+    }
+}
+
+void add_labels(Settings::Settings const* settings, MainWindow* window, bool simulatorMode)
+{
+    window->show();
+    for (Settings::LabelData const& entry : settings->gui.labels) {
+        if (!wants_label(entry, window, simulatorMode))
+            continue;
+        auto* label = new QLabel(entry.text, window);
+        label->setText(label_text(entry, settings));
+        align_label(label, entry.id);
+        if (entry.id == QLatin1String("status_noDev"))
+            window->statusLabel = label;
+        set_label_font(label, entry);
+        size_label(label, entry, window->scale);
+        label->setStyleSheet(entry.white ? white_label_style : black_label_style);
+        if (entry.x > 0 && entry.y > 0)
+            label->move(qRound(entry.x * window->scale), qRound(entry.y * window->scale));
+        label->show();
+    }
+}
+
+MainWindow* MainWindow_factory(Settings::Settings const* settings, QWidget* parent,
+                               bool simulatorMode)
+{
+    QString const status_id = QStringLiteral("status_noDev");
+    if (settings->gui.text(status_id).isEmpty())
+        qFatal("No message with id '%s' found, aborting", status_id.toLocal8Bit().constData());
+    auto* window = new MainWindow(settings, parent);
+    window->installButton = new InstallButton(window);
+    add_labels(settings, window, simulatorMode);
+    window->updateDownloadMode();
+    window->progressBar = new ProgressBar(window);
+    window->setupGeometry();
+
+    std::vector<Settings::CircleData> circles = settings->gui.circles;
+    for (Settings::CircleData& c : circles) {
+        c.center = QPoint(qRound(c.center.x() * window->scale), qRound(c.center.y() * window->scale));
+        c.radius = int(c.radius * window->scale);
+        c.pen_width = int(c.pen_width * window->scale);
+    }
+    add_circles(circles, window);
+    return window;
+}
