@@ -1,0 +1,266 @@
+// The device worker against the test helper acting as dfu-util.
+
+#include "logcapture.h"
+#include "workerfixture.h"
+
+#include <QStandardPaths>
+#include <QtTest>
+
+namespace {
+int const wait_ms = 15000;
+QString const serial_a = QStringLiteral("3276365F3236");
+QString const serial_b = QStringLiteral("205B3591524B");
+} // namespace
+
+class TestWorker : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::unique_ptr<WorkerFixture> f;
+
+private slots:
+    void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
+    void init() { f = std::make_unique<WorkerFixture>(); }
+    void cleanup() { f.reset(); }
+
+    // No pause before the first scan, the rescan pause after it, and a stop request cuts
+    // that pause short.
+    void cycle_without_device()
+    {
+        f->worker->rescan_pause_ms = 600000;
+        f->worker->start();
+        QTRY_COMPARE_WITH_TIMEOUT(f->log->count("NoDevConn"), 2, wait_ms);
+        QCOMPARE(f->log->names(), (QStringList{"A0", "A1", "NoDevConn", "A2", "scanning", "A0",
+                                               "A1", "NoDevConn"}));
+        QVERIFY(f->stops_within(5000));
+        QCOMPARE(f->device.countCalls("-l"), 1);
+    }
+
+    void cycles_repeat_without_device_data()
+    {
+        QTest::addColumn<QByteArray>("list");
+        QTest::newRow("no device") << QByteArray();
+        QTest::newRow("two devices") << FakeDevice::deviceLines(serial_a)
+                                            + FakeDevice::deviceLines(serial_b);
+        QTest::newRow("incomplete device") << FakeDevice::deviceLines(serial_a, 3);
+    }
+
+    void cycles_repeat_without_device()
+    {
+        QFETCH(QByteArray, list);
+        f->plug_product("C3");
+        f->device.setListOutput(list);
+        f->worker->start();
+        QTRY_VERIFY_WITH_TIMEOUT(f->log->count("A2") >= 3, wait_ms);
+        QVERIFY(f->stops_within(5000));
+        QStringList const names = f->log->names();
+        QStringList cycle{"A0", "A1", "NoDevConn", "A2", "scanning"};
+        for (int i = 0; i + 5 <= names.size(); i += 5)
+            QCOMPARE(names.mid(i, 5), cycle);
+        QCOMPARE(f->device.countCalls("0x1FFF7800"), 0);
+    }
+
+    void device_is_read_once_while_it_stays()
+    {
+        f->plug_product("C3");
+        f->worker->start();
+        QTRY_VERIFY_WITH_TIMEOUT(f->log->count("A4") >= 5, wait_ms);
+        QVERIFY(f->stops_within(5000));
+
+        QStringList const names = f->log->names();
+        QCOMPARE(names.mid(0, 9), (QStringList{"A0", "A1", "NoDevConn", "A2", "scanning",
+                                               "readingInfo", "NoDevConn", "DevConn", "A4"}));
+        for (int i = 9; i + 3 <= names.size(); i += 3)
+            QCOMPARE(names.mid(i, 3), (QStringList{"A2", "scanning", "A4"}));
+        QCOMPARE(f->device.countCalls("0x1FFF7800"), 1);
+        QCOMPARE(f->log->announced().size(), 1);
+        DFU::DeviceInfo const info = f->log->announced().first();
+        QVERIFY(info.valid);
+        QCOMPARE(info.device_type, Device::Type::VELK);
+        QCOMPARE(info.FW_revision, QStringLiteral("C3"));
+    }
+
+    void changed_device_is_read_again_data()
+    {
+        QTest::addColumn<bool>("unplug_first");
+        QTest::addColumn<QString>("serial");
+        QTest::addColumn<QStringList>("between");
+        QTest::newRow("same device plugged in again")
+            << true << serial_a << QStringList{"A1", "NoDevConn", "readingInfo", "NoDevConn", "DevConn"};
+        QTest::newRow("replaced between two polls")
+            << false << serial_b << QStringList{"readingInfo", "NoDevConn", "DevConn"};
+    }
+
+    void changed_device_is_read_again()
+    {
+        QFETCH(bool, unplug_first);
+        QFETCH(QString, serial);
+        QFETCH(QStringList, between);
+
+        f->plug_product("C3", serial_a);
+        f->worker->start();
+        QTRY_COMPARE_WITH_TIMEOUT(f->log->count("DevConn"), 1, wait_ms);
+        if (unplug_first) {
+            f->device.unplug();
+            QTRY_VERIFY_WITH_TIMEOUT(f->log->from("DevConn").contains("A1"), wait_ms);
+        }
+        f->plug_product("C4", serial);
+        QTRY_COMPARE_WITH_TIMEOUT(f->log->count("DevConn"), 2, wait_ms);
+        QVERIFY(f->stops_within(5000));
+
+        QStringList seen;
+        for (auto const& name : f->log->from("DevConn"))
+            if (QStringList{"A1", "NoDevConn", "readingInfo", "DevConn"}.contains(name))
+                seen << name;
+        seen.removeFirst();
+        seen.removeDuplicates(); // the polls without device repeat A1 and NoDevConn
+        QStringList expected = between;
+        expected.removeDuplicates();
+        QCOMPARE(seen, expected);
+        QCOMPARE(f->log->announced().last().FW_revision, QStringLiteral("C4"));
+    }
+
+    // The faulty device is reported once and not read again until it is gone; a stop request
+    // ends the wait for its removal.
+    void read_failure_waits_for_removal()
+    {
+        f->plug_product("C3");
+        f->device.failUpload("0x1FFF7800", 74);
+        QSignalSpy errors(f->worker.get(), &SM_A::sig_DeviceError);
+        f->worker->start();
+        QTRY_COMPARE_WITH_TIMEOUT(errors.count(), 1, wait_ms);
+        int const scans = f->device.countCalls("-l");
+        QTRY_VERIFY_WITH_TIMEOUT(f->device.countCalls("-l") >= scans + 3, wait_ms);
+
+        QCOMPARE(f->log->from("DeviceError"), (QStringList{"DeviceError", "A7", "scanning"}));
+        QCOMPARE(f->device.countCalls("0x1FFF7800"), 1);
+        QVERIFY(errors.first().first().toString().contains("Upload of 0x1FFF7800 failed"));
+
+        f->worker->poll_pause_ms = 600000;
+        QVERIFY(f->stops_within(5000));
+    }
+
+    void faulty_device_removed_starts_over()
+    {
+        f->plug_product("C3");
+        f->device.failUpload("0x1FFF7800", 74);
+        f->worker->start();
+        QTRY_COMPARE_WITH_TIMEOUT(f->log->count("A7"), 1, wait_ms);
+        f->device.failUpload("0x1FFF7800", 0);
+        f->device.unplug();
+        QTRY_VERIFY_WITH_TIMEOUT(f->log->count("A1") >= 2, wait_ms);
+        f->device.plug(serial_a);
+        QTRY_COMPARE_WITH_TIMEOUT(f->log->count("DevConn"), 1, wait_ms);
+        QVERIFY(f->stops_within(5000));
+        QCOMPARE(f->log->count("DeviceError"), 1);
+    }
+
+    void download_while_idle_starts_over()
+    {
+        f->plug_product("C3");
+        f->worker->start();
+        QTRY_COMPARE_WITH_TIMEOUT(f->log->count("DevConn"), 1, wait_ms);
+        f->worker->set_command(SM_A::DownloadFW);
+        QTRY_COMPARE_WITH_TIMEOUT(f->log->count("DevConn"), 2, wait_ms);
+        QVERIFY(f->stops_within(5000));
+
+        QCOMPARE(f->log->from("A5").mid(0, 5),
+                 (QStringList{"A5", "FwDownloading", "FwDownloaded", "A0", "A1"}));
+        QCOMPARE(f->device.countCalls("-D"), 1);
+        QCOMPARE(f->device.flash(), f->image);
+        QCOMPARE(f->worker->get_command(), SM_A::NoCommand);
+        QCOMPARE(f->log->announced().last().FW_revision, QStringLiteral("C4"));
+    }
+
+    void command_waits_for_a_device()
+    {
+        f->worker->start();
+        f->worker->set_command(SM_A::DownloadFW);
+        QTRY_VERIFY_WITH_TIMEOUT(f->log->count("A2") >= 3, wait_ms);
+        QCOMPARE(f->device.countCalls("-D"), 0);
+        f->plug_product("C3");
+        QTRY_COMPARE_WITH_TIMEOUT(f->log->count("FwDownloaded"), 1, wait_ms);
+        QVERIFY(f->stops_within(5000));
+        QCOMPARE(f->device.countCalls("-D"), 1);
+    }
+
+    void compare_data()
+    {
+        QTest::addColumn<bool>("flip");
+        QTest::addColumn<bool>("matches");
+        QTest::newRow("same firmware") << false << true;
+        QTest::newRow("last byte differs") << true << false;
+    }
+
+    void compare()
+    {
+        QFETCH(bool, flip);
+        QFETCH(bool, matches);
+        LogCapture capture;
+        f->plug_product("C4");
+        f->device.setFlash(f->image);
+        f->device.setFlipReadback(flip);
+        QSignalSpy same(f->worker.get(), &SM_A::sig_FwUploadedMatches);
+        QSignalSpy differs(f->worker.get(), &SM_A::sig_FwUploadedDiffers);
+        f->worker->start();
+        QTRY_COMPARE_WITH_TIMEOUT(f->log->count("DevConn"), 1, wait_ms);
+        f->worker->set_command(SM_A::UploadAndCompareFW);
+        QTRY_COMPARE_WITH_TIMEOUT(same.count() + differs.count(), 1, wait_ms);
+        QTRY_VERIFY_WITH_TIMEOUT(f->log->from("A6").count("A4") >= 2, wait_ms);
+        QVERIFY(f->stops_within(5000));
+
+        QCOMPARE(same.count(), matches ? 1 : 0);
+        QCOMPARE(differs.count(), matches ? 0 : 1);
+        QString const result = matches ? "FwUploadedMatches" : "FwUploadedDiffers";
+        QCOMPARE(f->log->from("A6").mid(0, 5),
+                 (QStringList{"A6", "FwUploading", result, "A2", "scanning"}));
+        QVERIFY(capture.contains(matches ? "Uploaded FW matches" : "Uploaded FW does not match"));
+        QCOMPARE(f->log->count("readingInfo"), 1); // the same device is not read again
+        QCOMPARE(f->worker->get_command(), SM_A::NoCommand);
+    }
+
+    void stop_while_connected()
+    {
+        f->plug_product("C3");
+        f->worker->poll_pause_ms = 600000;
+        f->worker->start();
+        QTRY_COMPARE_WITH_TIMEOUT(f->log->count("A4"), 1, wait_ms);
+        QVERIFY(f->stops_within(5000));
+        QCOMPARE(f->log->names().last(), QStringLiteral("A4"));
+    }
+
+    void stop_before_start_leaves_in_A1()
+    {
+        f->worker->do_stop();
+        f->worker->start();
+        QVERIFY(f->worker->wait(5000));
+        QCOMPARE(f->log->names(), (QStringList{"A0", "A1"}));
+    }
+
+    // After a quiet signal the polling signals log nothing (so scanning is not logged after the
+    // first NoDevConn); any other signal breaks the silence.
+    void quiet_debug_output()
+    {
+        LogCapture capture;
+        f->worker->enable_debug_output();
+        f->worker->start();
+        QTRY_VERIFY_WITH_TIMEOUT(f->log->count("A2") >= 3, wait_ms);
+        f->plug_product("C3");
+        QTRY_VERIFY_WITH_TIMEOUT(f->log->from("DevConn").count("A4") >= 3, wait_ms);
+        QVERIFY(f->stops_within(5000));
+
+        QStringList shown;
+        for (auto const& text : capture.texts(QtDebugMsg))
+            if (text.startsWith("\"SM_A: /sig_"))
+                shown << text;
+        QCOMPARE(shown, (QStringList{"\"SM_A: /sig_NoDevConn\"", "\"SM_A: /sig_readingInfo\"",
+                                     "\"SM_A: /sig_NoDevConn\"", "\"SM_A: /sig_DevConn\"",
+                                     "\"SM_A: /sig_scanning\""}));
+        QVERIFY(capture.contains(
+            "SM_A: Adding connections to show debug output (state transitions)"));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestWorker)
+#include "tst_sm_a.moc"
