@@ -1,0 +1,135 @@
+#include "simscript.h"
+
+#include "dfu/files.h"
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QThread>
+
+namespace SimScript {
+
+QString const serial = QStringLiteral("3574364C3034");
+int const info_block = 0x200; // where the generated image keeps its information block
+
+QByteArray read_file(QString const& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+bool write_file(QString const& path, QByteArray const& bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size();
+}
+
+QByteArray text_field(QByteArray text)
+{
+    text.append(QByteArray(32 - text.size(), '\0'));
+    return text;
+}
+
+QByteArray carried_image()
+{
+    return read_file(Files::path_of(Files::desired_FW_fileName_bin));
+}
+
+// The carried image as a device of the given configuration holds it before any download.
+QByteArray initial_flash(QByteArray const& revision, char type, QByteArray const& name)
+{
+    QByteArray image = carried_image();
+    image[info_block + 4] = type;
+    if (!name.isEmpty())
+        image.replace(info_block + 8, 32, text_field(name));
+    image.replace(info_block + 40, 32, text_field(revision));
+    return image;
+}
+
+QByteArray otp_with_record(char type)
+{
+    QByteArray otp = QByteArray::fromHex("1147230100ffffff0000000000000000");
+    otp[4] = type;
+    return otp + QByteArray(512 - 16, char(0xFF));
+}
+
+static QString list_line(int alt, char const* name, QString const& serial, int devnum, int port)
+{
+    return QStringLiteral("Found DFU: [0483:df11] ver=2200, devnum=%1, cfg=1, intf=0, path=\"1-%2\", "
+                          "alt=%3, name=\"%4\", serial=\"%5\"\n")
+        .arg(devnum)
+        .arg(port)
+        .arg(alt)
+        .arg(QLatin1String(name), serial);
+}
+
+QString device_lines(QString const& serial, int devnum, int port)
+{
+    return list_line(3, "@Device Feature/0xFFFF0000/01*004 e", serial, devnum, port)
+           + list_line(2, "@OTP Memory /0x1FFF7800/01*512 e,01*016 e", serial, devnum, port)
+           + list_line(1, "@Option Bytes  /0x1FFFC000/01*016 e", serial, devnum, port)
+           + list_line(0, "@Internal Flash  /0x08000000/04*016Kg,01*064Kg,07*128Kg", serial,
+                       devnum, port);
+}
+
+int found_lines(QString const& output)
+{
+    return output.count(QStringLiteral("Found DFU: "));
+}
+
+QString wait_for_devices(int count, int timeout_ms)
+{
+    QElapsedTimer timer;
+    timer.start();
+    QString output;
+    do {
+        output = DFU::run_command(DFU::list).second;
+        if (found_lines(output) == 4 * count)
+            break;
+        QThread::msleep(100);
+    } while (timer.elapsed() < timeout_ms);
+    return output;
+}
+
+static QString dump(QString const& name)
+{
+    QString const path = Files::path_of(name);
+    QFile::remove(path);
+    return path;
+}
+
+DFU::Result read_otp()
+{
+    return DFU::run_command(DFU::upload_OTP, {dump(Files::uploaded_OTP_fileName_bin)});
+}
+DFU::Result read_info()
+{
+    return DFU::run_command(DFU::upload_FW_Info, {dump(Files::uploaded_FW_info_fileName_bin)});
+}
+DFU::Result read_flash(QString const& range)
+{
+    return DFU::run_command(DFU::upload_FW,
+                            {"-s", range, "-U", dump(Files::uploaded_FW_fileName_bin)});
+}
+DFU::Result download(QString const& file)
+{
+    return DFU::run_command(DFU::download_FW, {file});
+}
+
+QByteArray otp_dump()
+{
+    return read_file(Files::path_of(Files::uploaded_OTP_fileName_bin));
+}
+QByteArray info_dump()
+{
+    return read_file(Files::path_of(Files::uploaded_FW_info_fileName_bin));
+}
+QByteArray flash_dump()
+{
+    return read_file(Files::path_of(Files::uploaded_FW_fileName_bin));
+}
+QString whole_image()
+{
+    return QStringLiteral("0x08000000:%1").arg(carried_image().size());
+}
+
+} // namespace SimScript

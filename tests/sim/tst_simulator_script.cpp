@@ -1,0 +1,309 @@
+// The simulator script as the program uses it: every run goes through DFU::run_command after
+// the command table was redirected, the dumps land in the working directory next to the
+// extracted "firmware.bin", and each prepared configuration acts as its device.
+
+#include "logcapture.h"
+#include "simscript.h"
+
+#include "device/fwinfo.h"
+#include "dfu/dfucommand.h"
+#include "dfu/files.h"
+#include "dfu/scan.h"
+#include "sim/simulator.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QThread>
+#include <QtTest>
+
+using namespace SimScript;
+
+namespace {
+
+// Runs shell commands as another program would run the script: "$0" is the script.
+QByteArray run_in_other_program(QString const& config, QString const& commands)
+{
+    QProcess shell;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("KALVORA_SIM_CONFIG"), config);
+    shell.setProcessEnvironment(env);
+    shell.start(QStringLiteral("/bin/sh"),
+                {"-c", commands, simulator::dfu_util_path(QStringLiteral("dfu-util_simulator.sh"))});
+    shell.waitForFinished(20000);
+    return shell.readAllStandardOutput();
+}
+
+QString state_of(QByteArray const& pid)
+{
+    return QDir::tempPath() + QStringLiteral("/kalvora-dfu-sim.") + QString::fromLatin1(pid.trimmed());
+}
+
+} // namespace
+
+class TestSimulatorScript : public QObject
+{
+    Q_OBJECT
+
+    QString current; // the configuration whose device is present and unchanged
+
+    void setup(QString const& config)
+    {
+        current.clear();
+        QCOMPARE(simulator::sim_setup_prepared_config(config), 0);
+    }
+
+    // Rows that only read from the device share it, since a new one takes a second to show up.
+    void use_device(QString const& config, int devices = 1)
+    {
+        if (current == config)
+            return;
+        setup(config);
+        QCOMPARE(found_lines(wait_for_devices(devices)), 4 * devices);
+        current = config;
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QStandardPaths::setTestModeEnabled(true);
+        QVERIFY(Files::extract_resources({Files::desired_FW_bin}, true));
+        QCOMPARE(carried_image().size(), 807136);
+        QCOMPARE(carried_image().mid(info_block + 40, 3), QByteArray("C4\0", 3));
+        simulator::setup_for_simulated_dfu_util(simulator::fast_progress);
+    }
+
+    void version()
+    {
+        DFU::Result const result = DFU::run_command(DFU::version);
+        QCOMPARE(result.first, 0);
+        QCOMPARE(result.second, DFU::dfu_util::expected_output_of_execution_test);
+        QVERIFY(DFU::dfu_util::execution_test());
+    }
+
+    void list_data()
+    {
+        QTest::addColumn<QString>("config");
+        QTest::addColumn<QString>("devices");
+        QTest::addColumn<int>("scanError");
+
+        QTest::newRow("default") << "default" << device_lines(serial, 7, 2) << 0;
+        QTest::newRow("two_devices") << "two_devices"
+                                     << device_lines(serial, 7, 2)
+                                            + device_lines(QStringLiteral("3574364C3035"), 8, 3)
+                                     << 1;
+        QTest::newRow("no_device") << "no_device" << QString() << 1;
+    }
+
+    void list()
+    {
+        QFETCH(QString, config);
+        QFETCH(QString, devices);
+        QFETCH(int, scanError);
+
+        QElapsedTimer since_setup;
+        since_setup.start();
+        setup(config);
+        QString const early = DFU::run_command(DFU::list).second;
+        if (since_setup.elapsed() < 800)
+            QCOMPARE(found_lines(early), 0); // a device shows up about a second after start
+
+        QThread::msleep(1300);
+        DFU::Result const result = DFU::run_command(DFU::list);
+        QCOMPARE(result.first, 0);
+        QCOMPARE(result.second, DFU::dfu_util::expected_output_of_execution_test + devices);
+        QCOMPARE(DFU::scan_for_devices(result.second).error, scanError);
+    }
+
+    void reads_data()
+    {
+        QTest::addColumn<QString>("config");
+        QTest::addColumn<int>("devices");
+        QTest::addColumn<int>("otpCode");
+        QTest::addColumn<QByteArray>("otp");
+        QTest::addColumn<int>("flashCode");
+        QTest::addColumn<QByteArray>("flash");
+        QTest::addColumn<QString>("revision");
+
+        QByteArray const c3 = initial_flash("C3");
+        QByteArray const k7 = initial_flash("B2", 0x2B, "K7");
+        QByteArray const none;
+        QTest::newRow("default") << "default" << 1 << 0 << otp_with_record(0x04) << 0 << c3 << "C3";
+        QTest::newRow("same_revision")
+            << "same_revision" << 1 << 0 << otp_with_record(0x04) << 0 << carried_image() << "C4";
+        QTest::newRow("empty_otp")
+            << "empty_otp" << 1 << 0 << QByteArray(512, char(0xFF)) << 0 << c3 << "C3";
+        QTest::newRow("other_product")
+            << "other_product" << 1 << 0 << otp_with_record(0x23) << 0 << k7 << "B2";
+        QTest::newRow("fw_other_product")
+            << "fw_other_product" << 1 << 0 << otp_with_record(0x04) << 0 << k7 << "B2";
+        QTest::newRow("read_error") << "read_error" << 1 << 74 << none << 0 << c3 << "C3";
+        QTest::newRow("two_devices") << "two_devices" << 2 << 74 << none << 74 << none << "";
+    }
+
+    // What each prepared device gives for the OTP read, the information block read and the
+    // read of the whole image.
+    void reads()
+    {
+        QFETCH(QString, config);
+        QFETCH(int, devices);
+        QFETCH(int, otpCode);
+        QFETCH(QByteArray, otp);
+        QFETCH(int, flashCode);
+        QFETCH(QByteArray, flash);
+        QFETCH(QString, revision);
+
+        use_device(config, devices);
+        QCOMPARE(read_otp().first, otpCode);
+        QCOMPARE(otp_dump(), otp);
+
+        QCOMPARE(read_info().first, flashCode);
+        QCOMPARE(info_dump(), flash.left(2048));
+        QCOMPARE(Device::make_FW_Info(info_dump()).revision, revision);
+
+        QCOMPARE(read_flash(whole_image()).first, flashCode);
+        QVERIFY(flash_dump() == flash);
+    }
+
+    void flashRanges_data()
+    {
+        QTest::addColumn<QString>("range");
+        QTest::addColumn<QByteArray>("bytes");
+
+        QByteArray const flash = initial_flash("C3");
+        QTest::newRow("one byte") << "0x08000000:1" << flash.left(1);
+        QTest::newRow("information block") << "0x08000200:72" << flash.mid(info_block, 72);
+        QTest::newRow("hexadecimal length") << "0x08000228:0x20" << text_field("C3");
+        QTest::newRow("end of the image and erased flash after it")
+            << "0x080C50D0:32" << flash.mid(0xC50D0, 16) + QByteArray(16, char(0xFF));
+        QTest::newRow("last byte of the flash") << "0x080FFFFF:1" << QByteArray(1, char(0xFF));
+    }
+
+    void flashRanges()
+    {
+        QFETCH(QString, range);
+        QFETCH(QByteArray, bytes);
+
+        use_device(QStringLiteral("default"));
+        QCOMPARE(read_flash(range).first, 0);
+        QCOMPARE(flash_dump(), bytes);
+    }
+
+    void refusedReads_data()
+    {
+        QTest::addColumn<QString>("range");
+        QTest::newRow("past the end of the flash") << "0x080FFFFF:2";
+        QTest::newRow("before the flash") << "0x07FFFFFF:16";
+        QTest::newRow("no length") << "0x08000000";
+        QTest::newRow("length with letters") << "0x08000000:12ab";
+    }
+
+    void refusedReads()
+    {
+        QFETCH(QString, range);
+
+        use_device(QStringLiteral("default"));
+        QVERIFY(read_flash(range).first != 0);
+        QVERIFY(flash_dump().isEmpty());
+    }
+
+    void existingDumpIsKept()
+    {
+        use_device(QStringLiteral("default"));
+        QString const path = Files::path_of(Files::uploaded_OTP_fileName_bin);
+        QVERIFY(write_file(path, "earlier dump"));
+        QCOMPARE(DFU::run_command(DFU::upload_OTP, {path}).first, 73);
+        QCOMPARE(read_file(path), QByteArray("earlier dump"));
+    }
+
+    void noDevice_data()
+    {
+        QTest::addColumn<QString>("config");
+        QTest::newRow("no_device") << "no_device";
+        QTest::newRow("default before it shows up") << "default";
+    }
+
+    void noDevice()
+    {
+        QFETCH(QString, config);
+
+        setup(config);
+        QElapsedTimer timer;
+        timer.start();
+        DFU::Result const otp = read_otp();
+        DFU::Result const info = read_info();
+        DFU::Result const flash = read_flash(whole_image());
+        DFU::Result const written = download(Files::path_of(Files::desired_FW_fileName_bin));
+        if (timer.elapsed() > 800)
+            QSKIP("the device may have shown up in the meantime");
+        for (DFU::Result const& result : {otp, info, flash, written}) {
+            QCOMPARE(result.first, 74);
+            QCOMPARE(result.second, DFU::dfu_util::expected_output_of_execution_test);
+        }
+        QVERIFY(!QFile::exists(Files::path_of(Files::uploaded_OTP_fileName_bin)));
+        QVERIFY(!QFile::exists(Files::path_of(Files::uploaded_FW_info_fileName_bin)));
+        QVERIFY(!QFile::exists(Files::path_of(Files::uploaded_FW_fileName_bin)));
+    }
+
+    void rejectedConfig_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::newRow("unknown") << "nosuch";
+        QTest::newRow("path") << "../simulator/configs/default";
+        QTest::newRow("empty") << "";
+        QTest::newRow("with a blank") << "default x";
+    }
+
+    // A rejected name is logged with its exit code and leaves the current device alone.
+    void rejectedConfig()
+    {
+        QFETCH(QString, name);
+
+        use_device(QStringLiteral("two_devices"), 2);
+        LogCapture log;
+        int const code = simulator::sim_setup_prepared_config(name);
+        QCOMPARE(code, 2);
+        QVERIFY2(log.contains(QStringLiteral("Failed to setup simulation config  \"%1\" with code 2")
+                                  .arg(name)),
+                 qPrintable(log.texts().join('\n')));
+        QCOMPARE(found_lines(DFU::run_command(DFU::list).second), 8);
+    }
+
+    // A program that starts without ever calling setup_prepared_config gets the configuration
+    // of the environment, and its device is not the one of this test.
+    void environmentChoosesConfig()
+    {
+        use_device(QStringLiteral("default"));
+        QByteArray output = run_in_other_program(
+            QStringLiteral("two_devices"),
+            QStringLiteral("\"$0\" --dfu-util-command version >/dev/null; sleep 1.3;"
+                           "\"$0\" --dfu-util-command list -d 0483 -l"));
+        QCOMPARE(found_lines(QString::fromLatin1(output)), 8);
+        QCOMPARE(found_lines(DFU::run_command(DFU::list).second), 4);
+
+        output = run_in_other_program(
+            QStringLiteral("nosuch"),
+            QStringLiteral("\"$0\" --dfu-util-command list -d 0483 -l; echo \"exit $?\""));
+        QVERIFY2(output.contains("unknown configuration \"nosuch\""), output.constData());
+        QVERIFY(output.endsWith("exit 64\n"));
+    }
+
+    // The state of a program that has ended is removed when the next program starts.
+    void endedProgramsLeaveNoState()
+    {
+        QString const ended = state_of(run_in_other_program(
+            QStringLiteral("default"),
+            QStringLiteral("echo $$; \"$0\" --dfu-util-command version >/dev/null")));
+        QVERIFY2(QFileInfo::exists(ended), qPrintable(ended));
+
+        run_in_other_program(QStringLiteral("default"),
+                             QStringLiteral("\"$0\" --dfu-util-command version"));
+        QVERIFY(!QFileInfo::exists(ended));
+        QVERIFY(QFileInfo::exists(state_of(QByteArray::number(QCoreApplication::applicationPid()))));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestSimulatorScript)
+#include "tst_simulator_script.moc"
