@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
+
+// One emulated ST DfuSe bootloader for a test: its state lives in a temporary folder, and the
+// constructor points KALVORA_EMULATOR_DIR and LD_LIBRARY_PATH at it and at the stand-in
+// libusb, so that every dfu-util the test starts talks to this device. Changes act on the
+// next control transfer.
+class EmulatedDevice
+{
+public:
+    EmulatedDevice();
+    ~EmulatedDevice();
+    EmulatedDevice(EmulatedDevice const&) = delete;
+    EmulatedDevice& operator=(EmulatedDevice const&) = delete;
+
+    QString dir() const { return state.path(); }
+    static QString libraryDir();
+    // Copies the carried dfu-util into folder and points DFU::Command::path at it, as the
+    // program does with its working directory.
+    static bool installDfuUtil(QString const& folder);
+    // The device lines of a list run.
+    static QStringList listedDevices();
+
+    void setOtp(QByteArray const& bytes); // the 512 data bytes (the lock bytes stay erased)
+    QByteArray otp() const;               // the 512 data bytes
+    void setFlash(QByteArray const& image); // from 0x08000000, the rest erased
+    QByteArray flash() const;               // all 1 MiB
+    // The carried firmware with another revision in its information block.
+    static QByteArray firmwareWithRevision(QByteArray const& revision);
+
+    void set(QString const& key, QString const& value); // an empty value removes the key
+    QString value(QString const& key) const;
+    void setFault(QString const& name, QString const& param = QStringLiteral("0"), int runs = 1);
+
+    QStringList transfers() const; // the log, one line per transfer
+    int countTransfers(QString const& part) const;
+
+private:
+    QTemporaryDir state;
+    QByteArray oldLibraryPath;
+};
