@@ -51,7 +51,7 @@ void TestScreenshots::render_data()
     QTest::newRow("device-connected") << "status_devRev" << "C3" << true << "" << 0;
     QTest::newRow("upgrading") << "status_devRev" << "C3" << false << "Upgrading firmware" << 42;
     QTest::newRow("done") << "status_devRev" << "C4" << false << "Done. Disconnect USB cable." << 100;
-    QTest::newRow("fw-differs") << "status_devRev" << "C3" << true << "" << 0;
+    QTest::newRow("fw-differs") << "status_devRev" << "C4" << true << "" << 0;
 }
 
 void TestScreenshots::render()
