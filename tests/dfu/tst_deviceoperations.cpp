@@ -4,6 +4,7 @@
 #include "device/otpinfo.h"
 #include "dfu/deviceoperations.h"
 #include "dfu/files.h"
+#include "dfu/scan.h"
 #include "fakedevice.h"
 #include "logcapture.h"
 #include "testpaths.h"
@@ -89,6 +90,8 @@ private slots:
     void initTestCase();
     void init();
     void desiredInfoIsParsedOnce();
+    void makeScan_data();
+    void makeScan();
     void displayForm_data();
     void displayForm();
     void commandLines_data();
@@ -151,6 +154,40 @@ void TestDeviceOperations::desiredInfoIsParsedOnce()
     QCOMPARE(carried.name, QStringLiteral("REL41"));
     QCOMPARE(carried.revision, QStringLiteral("C4"));
     QCOMPARE(log.count(line), 2);
+}
+
+void TestDeviceOperations::makeScan_data()
+{
+    QTest::addColumn<QByteArray>("listed");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<int>("error");
+    QTest::addColumn<QStringList>("serials");
+
+    QString const serial = QStringLiteral("3276365F3236");
+    QByteArray const four = FakeDevice::deviceLines(serial);
+    QTest::newRow("no device") << QByteArray() << 0 << 1 << QStringList{};
+    QTest::newRow("one device") << four << 0 << 0 << QStringList{serial};
+    QTest::newRow("three alternates") << FakeDevice::deviceLines(serial, 3) << 0 << 1 << QStringList{serial};
+    QTest::newRow("failing list with valid lines") << four << 74 << 1 << QStringList{};
+}
+
+void TestDeviceOperations::makeScan()
+{
+    QFETCH(QByteArray, listed);
+    QFETCH(int, exitCode);
+    QFETCH(int, error);
+    QFETCH(QStringList, serials);
+    device.setListOutput(listed);
+    device.setListExitCode(exitCode);
+
+    DFU::ScanResult const scan = DFU::make_scan();
+    device.setListExitCode(0);
+    QCOMPARE(scan.error, error);
+    QStringList found;
+    for (auto const& item : scan.devices)
+        found << item.serial;
+    QCOMPARE(found, serials);
+    QCOMPARE(device.calls(), QStringList{QStringLiteral("-d\t0483\t-l")});
 }
 
 void TestDeviceOperations::displayForm_data()

@@ -1,11 +1,9 @@
-// The list output parser, the scan built on it, and the scan run through dfu-util.
+// The list output parser and the scan built on it.
 
-#include "dfu/dfucommand.h"
 #include "dfu/dfuutilparser.h"
 #include "dfu/scan.h"
 #include "fakedevice.h"
 #include "logcapture.h"
-#include "testpaths.h"
 
 #include <QStandardPaths>
 #include <QtTest>
@@ -62,19 +60,11 @@ private slots:
     void lineWithoutHexSerialIsLogged();
     void statusWords_data();
     void statusWords();
-    void makeScan_data();
-    void makeScan();
-
-private:
-    FakeDevice device;
 };
 
 void TestDfuUtilParser::initTestCase()
 {
     QStandardPaths::setTestModeEnabled(true);
-    DFU::Command::path.clear();
-    for (auto& row : DFU::commands)
-        row.second.program = TestPaths::fake_dfu_util();
 }
 
 // Must stay the first test: the patterns are compiled on the first parse, here from several
@@ -211,39 +201,6 @@ void TestDfuUtilParser::statusWords()
     DfuUtilParser const parser(output);
     QCOMPARE(int(parser.status), QString::fromLatin1(QTest::currentDataTag()).toInt());
     QCOMPARE(parser.status_as_string(), word);
-}
-
-void TestDfuUtilParser::makeScan_data()
-{
-    QTest::addColumn<QByteArray>("listed");
-    QTest::addColumn<int>("exitCode");
-    QTest::addColumn<int>("error");
-    QTest::addColumn<Serials>("serials");
-
-    QByteArray const four = FakeDevice::deviceLines(QStringLiteral("3276365F3236"));
-    QTest::newRow("no device") << QByteArray() << 0 << 1 << Serials{};
-    QTest::newRow("one device") << four << 0 << 0 << Serials{QStringLiteral("3276365F3236")};
-    QTest::newRow("three alternates")
-        << FakeDevice::deviceLines(QStringLiteral("3276365F3236"), 3) << 0 << 1
-        << Serials{QStringLiteral("3276365F3236")};
-    QTest::newRow("failing list with valid lines") << four << 74 << 1 << Serials{};
-}
-
-void TestDfuUtilParser::makeScan()
-{
-    QFETCH(QByteArray, listed);
-    QFETCH(int, exitCode);
-    QFETCH(int, error);
-    QFETCH(Serials, serials);
-
-    device.setListOutput(listed);
-    device.setListExitCode(exitCode);
-    device.clearCalls();
-
-    DFU::ScanResult const scan = DFU::make_scan();
-    QCOMPARE(scan.error, error);
-    QCOMPARE(serialsOf(scan.devices), serials);
-    QCOMPARE(device.calls(), QStringList{QStringLiteral("-d\t0483\t-l")});
 }
 
 QTEST_GUILESS_MAIN(TestDfuUtilParser)
