@@ -37,8 +37,8 @@ QString fresh_dump_path(QString const& name)
 
 bool product_accepted(DeviceInfo const& info)
 {
-    return info.FW_info.product == info.OTP_info.product
-           || (info.OTP_info.empty && have_service_build());
+    return info.FW_info.product == info.OTP_info.product ||
+           (info.OTP_info.empty && have_service_build());
 }
 
 void mark_product_mismatch(DeviceInfo* info, QString& text)

@@ -17,13 +17,14 @@
 
 namespace {
 
-QString const banner = QStringLiteral(
-    "dfu-util 0.11\n\n"
-    "Copyright 2005-2009 Weston Schmidt, Harald Welte and OpenMoko Inc.\n"
-    "Copyright 2010-2021 Tormod Volden and Stefan Schmidt\n"
-    "This program is Free Software and has ABSOLUTELY NO WARRANTY\n"
-    "Please report bugs to http://sourceforge.net/p/dfu-util/tickets/\n\n");
-QString const otpUploadOutput = banner + QStringLiteral("Upload\t[=========================] 100%\t512 bytes\nUpload done.\n");
+QString const banner =
+    QStringLiteral("dfu-util 0.11\n\n"
+                   "Copyright 2005-2009 Weston Schmidt, Harald Welte and OpenMoko Inc.\n"
+                   "Copyright 2010-2021 Tormod Volden and Stefan Schmidt\n"
+                   "This program is Free Software and has ABSOLUTELY NO WARRANTY\n"
+                   "Please report bugs to http://sourceforge.net/p/dfu-util/tickets/\n\n");
+QString const otpUploadOutput =
+    banner + QStringLiteral("Upload\t[=========================] 100%\t512 bytes\nUpload done.\n");
 
 // Functions, not constants: the working directory and its names are other files' statics.
 QString otpDump()
@@ -167,7 +168,8 @@ void TestDeviceOperations::makeScan_data()
     QByteArray const four = FakeDevice::deviceLines(serial);
     QTest::newRow("no device") << QByteArray() << 0 << 1 << QStringList{};
     QTest::newRow("one device") << four << 0 << 0 << QStringList{serial};
-    QTest::newRow("three alternates") << FakeDevice::deviceLines(serial, 3) << 0 << 1 << QStringList{serial};
+    QTest::newRow("three alternates")
+        << FakeDevice::deviceLines(serial, 3) << 0 << 1 << QStringList{serial};
     QTest::newRow("failing list with valid lines") << four << 74 << 1 << QStringList{};
 }
 
@@ -194,7 +196,9 @@ void TestDeviceOperations::displayForm_data()
 {
     QTest::addColumn<bool>("valid");
     QTest::addColumn<QString>("text");
-    QTest::newRow("valid") << true << QStringLiteral("DeviceInfo:\n\tDevice type:\t4\n\tFW_revision:\tR9\n");
+    QTest::newRow("valid") << true
+                           << QStringLiteral(
+                                  "DeviceInfo:\n\tDevice type:\t4\n\tFW_revision:\tR9\n");
     QTest::newRow("invalid") << false << QStringLiteral("DeviceInfo:\nInvalid");
 }
 
@@ -262,8 +266,10 @@ void TestDeviceOperations::failedOtpReadLeavesInfo_data()
     QTest::addColumn<bool>("unplugged");
     QTest::addColumn<int>("code");
     QTest::addColumn<QString>("text");
-    QTest::newRow("upload fails") << false << 74 << banner + QStringLiteral("Upload of 0x1FFF7800 failed\n");
-    QTest::newRow("upload fails, other code") << false << 1 << banner + QStringLiteral("Upload of 0x1FFF7800 failed\n");
+    QTest::newRow("upload fails") << false << 74
+                                  << banner + QStringLiteral("Upload of 0x1FFF7800 failed\n");
+    QTest::newRow("upload fails, other code")
+        << false << 1 << banner + QStringLiteral("Upload of 0x1FFF7800 failed\n");
     QTest::newRow("device gone") << true << 74 << banner;
 }
 
@@ -311,7 +317,8 @@ void TestDeviceOperations::readDeviceInfo_data()
         << velk << rel41 << true << false << old
         << QStringLiteral("DeviceInfo:\n\tDevice type:\t4\n\tFW_revision:\told\n");
     QTest::newRow("erased flash") << velk << erased << false << false << old
-                                  << QStringLiteral("DeviceInfo:\n\tDevice type:\t4\n\tFW_revision:\told\n");
+                                  << QStringLiteral(
+                                         "DeviceInfo:\n\tDevice type:\t4\n\tFW_revision:\told\n");
     QTest::newRow("blank OTP, firmware of the product")
         << blank << rel41 << false << false << old
         << QStringLiteral("DeviceInfo:\n\tDevice type:\t0\n\tFW_revision:\told\n");
@@ -357,9 +364,9 @@ void TestDeviceOperations::readDeviceInfo()
         return;
     }
     QString const mismatch = QStringLiteral("FW assumed invalid because of product type mismatch."
-                                            "\nOTP contains")
-                             + QString(info.OTP_info.product) + QStringLiteral("\nwhereas FW contains\n")
-                             + QString(read);
+                                            "\nOTP contains") +
+                             QString(info.OTP_info.product) +
+                             QStringLiteral("\nwhereas FW contains\n") + QString(read);
     QCOMPARE(result.second, otpUploadOutput + mismatch);
     QCOMPARE(log.texts(QtInfoMsg).last(), result.second);
     QVERIFY(result.second.contains(QStringLiteral("\nOTP containsProductInfo: ")));
@@ -388,7 +395,8 @@ void TestDeviceOperations::uploadAndCompare_data()
 
     QTest::newRow("image read back") << "image" << QByteArray() << false << 0 << true << 1;
     QTest::newRow("last byte differs") << "image" << QByteArray() << true << 0 << false << 1;
-    QTest::newRow("stale read-back replaced") << "image" << QByteArray("old") << false << 0 << true << 1;
+    QTest::newRow("stale read-back replaced")
+        << "image" << QByteArray("old") << false << 0 << true << 1;
     QTest::newRow("read-back fails, stale copy of the image")
         << "image" << image << false << 74 << false << 1;
     QTest::newRow("empty reference") << "empty" << QByteArray() << false << 0 << false << 0;
@@ -439,7 +447,8 @@ void TestDeviceOperations::compareFiles_data()
     lastDiffers[lastDiffers.size() - 1] = char(0xFE);
     QTest::newRow("equal") << bytes << bytes << true << true;
     QTest::newRow("last byte differs") << bytes << lastDiffers << true << false;
-    QTest::newRow("first byte differs") << bytes << QByteArray(1, 'x') + bytes.mid(1) << true << false;
+    QTest::newRow("first byte differs")
+        << bytes << QByteArray(1, 'x') + bytes.mid(1) << true << false;
     QTest::newRow("two empty files") << QByteArray() << QByteArray() << true << false;
     QTest::newRow("second longer") << bytes << bytes + '\0' << true << false;
     QTest::newRow("second shorter") << bytes << bytes.chopped(1) << true << false;

@@ -26,9 +26,10 @@ QString lines(QString const& serial, int count)
 
 QString line(QString const& head, QString const& serial)
 {
-    return head + QStringLiteral(", devnum=7, cfg=1, intf=0, path=\"1-1\", alt=0, "
-                                 "name=\"@Internal Flash  /0x08000000/04*016Kg\", serial=\"")
-           + serial + QStringLiteral("\"\n");
+    return head +
+           QStringLiteral(", devnum=7, cfg=1, intf=0, path=\"1-1\", alt=0, "
+                          "name=\"@Internal Flash  /0x08000000/04*016Kg\", serial=\"") +
+           serial + QStringLiteral("\"\n");
 }
 
 QString const dfu = QStringLiteral("Found DFU: [0483:df11] ver=2200");
@@ -75,7 +76,8 @@ void TestDfuUtilParser::patternsCompileOnceAcrossThreads()
     std::vector<int> errors(4, -1);
     std::vector<std::thread> threads;
     for (std::size_t i = 0; i < errors.size(); ++i)
-        threads.emplace_back([&errors, &output, i] { errors[i] = DFU::scan_for_devices(output).error; });
+        threads.emplace_back(
+            [&errors, &output, i] { errors[i] = DFU::scan_for_devices(output).error; });
     for (auto& t : threads)
         t.join();
     QCOMPARE(errors, std::vector<int>(4, 0));
@@ -109,8 +111,10 @@ void TestDfuUtilParser::parse_data()
     QTest::newRow("four lines ending in CR LF")
         << QString(b0 + lines(A, 4)).replace(QLatin1Char('\n'), QLatin1String("\r\n"))
         << DfuUtilParser::one_dfu_device << Serials{A};
-    QTest::newRow("three lines") << b0 + lines(A, 3) << DfuUtilParser::invalid_dfu_device << Serials{A};
-    QTest::newRow("five lines") << b0 + lines(A, 5) << DfuUtilParser::invalid_dfu_device << Serials{A};
+    QTest::newRow("three lines") << b0 + lines(A, 3) << DfuUtilParser::invalid_dfu_device
+                                 << Serials{A};
+    QTest::newRow("five lines") << b0 + lines(A, 5) << DfuUtilParser::invalid_dfu_device
+                                << Serials{A};
     QTest::newRow("one line") << lines(A, 1) << DfuUtilParser::invalid_dfu_device << Serials{A};
     QTest::newRow("four of A, four of B")
         << b0 + lines(A, 4) + lines(B, 4) << DfuUtilParser::multiple_dfu_devices << Serials{A, B};
@@ -121,13 +125,14 @@ void TestDfuUtilParser::parse_data()
         << DfuUtilParser::no_dfu_device << Serials{A};
     QTest::newRow("serial UNKNOWN") << line(dfu, QStringLiteral("UNKNOWN")) + lines(A, 4)
                                     << DfuUtilParser::no_dfu_device << Serials{};
-    QTest::newRow("empty serial") << line(dfu, QString()) << DfuUtilParser::no_dfu_device << Serials{};
+    QTest::newRow("empty serial") << line(dfu, QString()) << DfuUtilParser::no_dfu_device
+                                  << Serials{};
     QTest::newRow("other bootloader version")
         << b0 + lines(A, 4).replace(QLatin1String("ver=2200"), QLatin1String("ver=0200"))
         << DfuUtilParser::no_dfu_device << Serials{};
-    QTest::newRow("other vendor")
-        << lines(A, 4).replace(QLatin1String("0483:"), QLatin1String("1d50:"))
-        << DfuUtilParser::no_dfu_device << Serials{};
+    QTest::newRow("other vendor") << lines(A, 4).replace(QLatin1String("0483:"),
+                                                         QLatin1String("1d50:"))
+                                  << DfuUtilParser::no_dfu_device << Serials{};
     QTest::newRow("other product")
         << lines(A, 4).replace(QLatin1String(":df11"), QLatin1String(":6017"))
         << DfuUtilParser::no_dfu_device << Serials{};
@@ -138,17 +143,18 @@ void TestDfuUtilParser::parse_data()
         << lines(A, 4).replace(QLatin1String("Found"), QLatin1String(" Found"))
         << DfuUtilParser::no_dfu_device << Serials{};
     QTest::newRow("other devices around ours")
-        << b0 + lines(A, 2).replace(QLatin1String("ver=2200"), QLatin1String("ver=0200"))
-               + lines(B, 4)
-               + QStringLiteral("Found Runtime: [0483:5740] ver=0200, devnum=3, cfg=1, intf=0, "
-                                "path=\"1-2\", alt=0, name=\"UNKNOWN\", serial=\"12\"\n")
+        << b0 + lines(A, 2).replace(QLatin1String("ver=2200"), QLatin1String("ver=0200")) +
+               lines(B, 4) +
+               QStringLiteral("Found Runtime: [0483:5740] ver=0200, devnum=3, cfg=1, intf=0, "
+                              "path=\"1-2\", alt=0, name=\"UNKNOWN\", serial=\"12\"\n")
         << DfuUtilParser::one_dfu_device << Serials{B};
     QTest::newRow("lowercase serial kept as printed")
         << lines(QStringLiteral("ab12cd"), 4) << DfuUtilParser::one_dfu_device
         << Serials{QStringLiteral("ab12cd")};
     QTest::newRow("AB12 and ab12 differ")
         << lines(QStringLiteral("AB12"), 4) + lines(QStringLiteral("ab12"), 4)
-        << DfuUtilParser::multiple_dfu_devices << Serials{QStringLiteral("AB12"), QStringLiteral("ab12")};
+        << DfuUtilParser::multiple_dfu_devices
+        << Serials{QStringLiteral("AB12"), QStringLiteral("ab12")};
 }
 
 void TestDfuUtilParser::parse()
@@ -172,8 +178,8 @@ void TestDfuUtilParser::lineWithoutHexSerialIsLogged()
         "Found DFU: [0483:df11] ver=2200, devnum=7, cfg=1, intf=0, path=\"1-1\", alt=1, "
         "name=\"@Option Bytes  /0x1FFFC000/01*016 e\", serial=\"XYZ\"");
     LogCapture log;
-    DfuUtilParser const parser(lines(QStringLiteral("ABCD"), 2) + bad + QLatin1Char('\n')
-                               + QStringLiteral("Found DFU: [0483:df11] ver=2200, serial=\"Q\"\n"));
+    DfuUtilParser const parser(lines(QStringLiteral("ABCD"), 2) + bad + QLatin1Char('\n') +
+                               QStringLiteral("Found DFU: [0483:df11] ver=2200, serial=\"Q\"\n"));
     QCOMPARE(parser.status, DfuUtilParser::no_dfu_device);
     QCOMPARE(log.texts(QtDebugMsg),
              QStringList{QStringLiteral(

@@ -26,9 +26,8 @@ private slots:
 void TestRealDfuUtil::initTestCase()
 {
     QStandardPaths::setTestModeEnabled(true);
-    QVERIFY(Files::extract_resources({Files::desired_FW_bin, Files::dfu_util_executable,
-                                      Files::libusb_library},
-                                     true));
+    QVERIFY(Files::extract_resources(
+        {Files::desired_FW_bin, Files::dfu_util_executable, Files::libusb_library}, true));
     QVERIFY(support_misc::mark_file_executable(DFU::dfu_util::full_path()));
     DFU::Command::path = Files::external_dir.path();
     QVERIFY(DFU::dfu_util::execution_test());
