@@ -166,14 +166,18 @@ remove_stale_states()
     done
 }
 
+# Made complete under another name and then renamed, so that no other program's clean-up
+# ever sees a state folder without its owner.
 new_state() # configuration name
 {
-    rm -rf "$state"
-    mkdir -p "$state" || fail 70 "cannot create $state"
-    process_identity "$PPID" >"$state/owner"
-    printf '%s\n' "$1" >"$state/config"
-    echo $(($(now_ms) + arrival_ms)) >"$state/plugged_at"
-    echo 0 >"$state/replugs"
+    fresh="$state_root/kalvora-dfu-sim-new.$$"
+    rm -rf "$fresh" "$state"
+    mkdir "$fresh" || fail 70 "cannot create $fresh"
+    process_identity "$PPID" >"$fresh/owner"
+    printf '%s\n' "$1" >"$fresh/config"
+    echo $(($(now_ms) + arrival_ms)) >"$fresh/plugged_at"
+    echo 0 >"$fresh/replugs"
+    mv "$fresh" "$state" || fail 70 "cannot create $state"
 }
 
 open_state()

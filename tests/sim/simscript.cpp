@@ -20,7 +20,8 @@ QByteArray read_file(QString const& path)
 bool write_file(QString const& path, QByteArray const& bytes)
 {
     QFile file(path);
-    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size();
+    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
+           file.write(bytes) == bytes.size();
 }
 
 QByteArray text_field(QByteArray text)
@@ -54,8 +55,9 @@ QByteArray otp_with_record(char type)
 
 static QString list_line(int alt, char const* name, QString const& serial, int devnum, int port)
 {
-    return QStringLiteral("Found DFU: [0483:df11] ver=2200, devnum=%1, cfg=1, intf=0, path=\"1-%2\", "
-                          "alt=%3, name=\"%4\", serial=\"%5\"\n")
+    return QStringLiteral(
+               "Found DFU: [0483:df11] ver=2200, devnum=%1, cfg=1, intf=0, path=\"1-%2\", "
+               "alt=%3, name=\"%4\", serial=\"%5\"\n")
         .arg(devnum)
         .arg(port)
         .arg(alt)
@@ -64,11 +66,11 @@ static QString list_line(int alt, char const* name, QString const& serial, int d
 
 QString device_lines(QString const& serial, int devnum, int port)
 {
-    return list_line(3, "@Device Feature/0xFFFF0000/01*004 e", serial, devnum, port)
-           + list_line(2, "@OTP Memory /0x1FFF7800/01*512 e,01*016 e", serial, devnum, port)
-           + list_line(1, "@Option Bytes  /0x1FFFC000/01*016 e", serial, devnum, port)
-           + list_line(0, "@Internal Flash  /0x08000000/04*016Kg,01*064Kg,07*128Kg", serial,
-                       devnum, port);
+    return list_line(3, "@Device Feature/0xFFFF0000/01*004 e", serial, devnum, port) +
+           list_line(2, "@OTP Memory /0x1FFF7800/01*512 e,01*016 e", serial, devnum, port) +
+           list_line(1, "@Option Bytes  /0x1FFFC000/01*016 e", serial, devnum, port) +
+           list_line(0, "@Internal Flash  /0x08000000/04*016Kg,01*064Kg,07*128Kg", serial, devnum,
+                     port);
 }
 
 int found_lines(QString const& output)

@@ -9,8 +9,8 @@
 // prepared devices are expected to hold.
 namespace SimScript {
 
-extern QString const serial;  // of the first simulated device
-extern int const info_block;  // offset of the information block in the generated image
+extern QString const serial; // of the first simulated device
+extern int const info_block; // offset of the information block in the generated image
 
 QByteArray read_file(QString const& path);
 bool write_file(QString const& path, QByteArray const& bytes);

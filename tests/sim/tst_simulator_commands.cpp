@@ -1,10 +1,9 @@
 // The command table as simulator mode rewrites it: program, word, optional fast-progress flag
 // and the unchanged dfu-util arguments, in this order.
 
-#include "testpaths.h"
-
 #include "dfu/dfucommand.h"
 #include "sim/simulator.h"
+#include "testpaths.h"
 
 #include <QFileInfo>
 #include <QStandardPaths>

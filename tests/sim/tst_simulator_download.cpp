@@ -1,13 +1,12 @@
 // Writing the simulated device's flash: the device keeps what it was given, leaves for about
 // two seconds, and the configurations with faults spoil the read-back or the download.
 
-#include "simscript.h"
-
 #include "device/fwinfo.h"
 #include "dfu/dfucommand.h"
 #include "dfu/files.h"
 #include "dfu/scan.h"
 #include "sim/simulator.h"
+#include "simscript.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -51,13 +50,14 @@ private slots:
         qint64 const took = timer.elapsed();
         QCOMPARE(result.first, 0);
         QVERIFY(result.second.contains(QStringLiteral("File downloaded successfully\n")));
-        QVERIFY2(took >= 900 && took < 5000, qPrintable(QString::number(took)));
+        QVERIFY2(took >= 900 && took < 8000, qPrintable(QString::number(took))); // a second or two
 
         timer.restart();
         QCOMPARE(found_lines(DFU::run_command(DFU::list).second), 0);
         QString const back = wait_for_devices(1);
         QCOMPARE(found_lines(back), 4);
-        QVERIFY2(timer.elapsed() >= 1500, qPrintable(QString::number(timer.elapsed())));
+        QVERIFY2(timer.elapsed() >= 1000,
+                 qPrintable(QString::number(timer.elapsed()))); // about two
         QCOMPARE(DFU::scan_for_devices(back).devices.at(0).serial, serial);
 
         QCOMPARE(read_info().first, 0);

@@ -34,8 +34,8 @@ class TestSimulatorFlow : public QObject
                                         Files::path_of(Files::uploaded_FW_fileName_bin), nullptr);
         Device::FW_Info const& desired = DFU::desired_FW_Info();
         flow = std::make_unique<SM_B>(worker.get(), desired.product.type, desired.revision);
-        for (QState* s : {flow->B1, flow->B2, flow->B3, flow->B4, flow->B6, flow->B7, flow->B8,
-                          flow->B9})
+        for (QState* s :
+             {flow->B1, flow->B2, flow->B3, flow->B4, flow->B6, flow->B7, flow->B8, flow->B9})
             connect(s, &QState::entered, this, [this, s] { visited << s->objectName().left(2); });
         connect(flow.get(), &QStateMachine::started, this, [this] { worker->start(); });
         flow->start();
@@ -77,11 +77,11 @@ private slots:
         QTest::newRow("fw_other_product") << "fw_other_product" << offered << done;
         QTest::newRow("readback_differs") << "readback_differs" << offered << differs;
         QTest::newRow("unplug_during_download") << "unplug_during_download" << offered << differs;
-        QTest::newRow("same_revision") << "same_revision" << QStringList{"B1", "B4", "B6"}
-                                       << QStringList();
+        QTest::newRow("same_revision")
+            << "same_revision" << QStringList{"B1", "B4", "B6"} << QStringList();
         QTest::newRow("empty_otp") << "empty_otp" << QStringList{"B1", "B9"} << QStringList();
-        QTest::newRow("other_product") << "other_product" << QStringList{"B1", "B8"}
-                                       << QStringList();
+        QTest::newRow("other_product")
+            << "other_product" << QStringList{"B1", "B8"} << QStringList();
     }
 
     // The flow settles in the state the device calls for; where an install is offered, one

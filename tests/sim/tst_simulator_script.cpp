@@ -2,14 +2,13 @@
 // the command table was redirected, the dumps land in the working directory next to the
 // extracted "firmware.bin", and each prepared configuration acts as its device.
 
-#include "logcapture.h"
-#include "simscript.h"
-
 #include "device/fwinfo.h"
 #include "dfu/dfucommand.h"
 #include "dfu/files.h"
 #include "dfu/scan.h"
+#include "logcapture.h"
 #include "sim/simulator.h"
+#include "simscript.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -30,15 +29,17 @@ QByteArray run_in_other_program(QString const& config, QString const& commands)
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("KALVORA_SIM_CONFIG"), config);
     shell.setProcessEnvironment(env);
-    shell.start(QStringLiteral("/bin/sh"),
-                {"-c", commands, simulator::dfu_util_path(QStringLiteral("dfu-util_simulator.sh"))});
+    shell.start(
+        QStringLiteral("/bin/sh"),
+        {"-c", commands, simulator::dfu_util_path(QStringLiteral("dfu-util_simulator.sh"))});
     shell.waitForFinished(20000);
     return shell.readAllStandardOutput();
 }
 
 QString state_of(QByteArray const& pid)
 {
-    return QDir::tempPath() + QStringLiteral("/kalvora-dfu-sim.") + QString::fromLatin1(pid.trimmed());
+    return QDir::tempPath() + QStringLiteral("/kalvora-dfu-sim.") +
+           QString::fromLatin1(pid.trimmed());
 }
 
 } // namespace
@@ -90,10 +91,9 @@ private slots:
         QTest::addColumn<int>("scanError");
 
         QTest::newRow("default") << "default" << device_lines(serial, 7, 2) << 0;
-        QTest::newRow("two_devices") << "two_devices"
-                                     << device_lines(serial, 7, 2)
-                                            + device_lines(QStringLiteral("3574364C3035"), 8, 3)
-                                     << 1;
+        QTest::newRow("two_devices")
+            << "two_devices"
+            << device_lines(serial, 7, 2) + device_lines(QStringLiteral("3574364C3035"), 8, 3) << 1;
         QTest::newRow("no_device") << "no_device" << QString() << 1;
     }
 
@@ -265,9 +265,10 @@ private slots:
         LogCapture log;
         int const code = simulator::sim_setup_prepared_config(name);
         QCOMPARE(code, 2);
-        QVERIFY2(log.contains(QStringLiteral("Failed to setup simulation config  \"%1\" with code 2")
-                                  .arg(name)),
-                 qPrintable(log.texts().join('\n')));
+        QVERIFY2(
+            log.contains(
+                QStringLiteral("Failed to setup simulation config  \"%1\" with code 2").arg(name)),
+            qPrintable(log.texts().join('\n')));
         QCOMPARE(found_lines(DFU::run_command(DFU::list).second), 8);
     }
 
@@ -301,7 +302,8 @@ private slots:
         run_in_other_program(QStringLiteral("default"),
                              QStringLiteral("\"$0\" --dfu-util-command version"));
         QVERIFY(!QFileInfo::exists(ended));
-        QVERIFY(QFileInfo::exists(state_of(QByteArray::number(QCoreApplication::applicationPid()))));
+        QVERIFY(
+            QFileInfo::exists(state_of(QByteArray::number(QCoreApplication::applicationPid()))));
     }
 };
 
