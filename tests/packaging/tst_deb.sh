@@ -69,7 +69,7 @@ case "$*" in
 esac
 STANDIN
 chmod +x "$work/bin/udevadm"
-trigger="trigger --action=add --subsystem-match=usb --attr-match=idVendor=0483 --attr-match=idProduct=df11"
+trigger="trigger --action=change --subsystem-match=usb --attr-match=idVendor=0483 --attr-match=idProduct=df11"
 while IFS='|' read -r script arg running reload expected; do
     : >"$work/calls"
     rc=0
