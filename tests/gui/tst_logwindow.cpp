@@ -93,7 +93,6 @@ private slots:
 
     void messageTypes_data();
     void messageTypes();
-    void unknownTypeIgnored();
     void throughHandler();
     void fromWorkerThread();
     void droppedWithoutRelay();
@@ -125,17 +124,6 @@ void TestLogWindow::messageTypes()
     logWindow->outputMessage(QtMsgType(type), context, QStringLiteral("hello"));
     QTEST(logWindow->dialog->textBrowser->toPlainText(), "paragraph");
     QTEST(err.text(), "line");
-}
-
-void TestLogWindow::unknownTypeIgnored()
-{
-    StderrCapture err;
-    LogMessage m;
-    m.type = QtMsgType(42);
-    m.text = QStringLiteral("x");
-    logWindow->dialog->outputMessage(m);
-    QVERIFY(logWindow->dialog->textBrowser->toPlainText().isEmpty());
-    QVERIFY(err.text().isEmpty());
 }
 
 // The program's own messages carry no file or function: they print as empty text.
