@@ -7,9 +7,16 @@ source "$(dirname "$0")/common.sh"
 deb=$(deb_path)
 [ -f "$deb" ] || skip "$deb not found: build it with scripts/package"
 [ "$(id -u)" -eq 0 ] || skip "installing the package needs root"
+apt=(env DEBIAN_FRONTEND=noninteractive apt-get -y -qq -o DPkg::Lock::Timeout=120)
+# Set while this check has the package installed: a run that was killed before it could
+# clean up leaves it behind, and the next run removes that package instead of skipping.
+marker=/var/tmp/kalvora-upgrade-install-check
 if dpkg-query -W -f='${Status}' kalvora-upgrade 2>/dev/null | grep -q "ok installed"; then
-    skip "kalvora-upgrade is already installed on this machine; it is left alone"
+    [ -e "$marker" ] || skip "kalvora-upgrade is already installed on this machine; it is left alone"
+    echo "Removing the package that an interrupted run left installed"
+    "${apt[@]}" purge kalvora-upgrade >/dev/null
 fi
+rm -f "$marker"
 for tool in Xvfb xdotool tesseract /usr/bin/import /usr/bin/convert; do
     command -v "$tool" >/dev/null || { echo "FAIL: $tool is missing (scripts/deps)" >&2; exit 1; }
 done
@@ -29,13 +36,13 @@ cleanup()
     set +e
     [ -n "$app" ] && kill -KILL "$app" 2>/dev/null
     [ -n "$xvfb" ] && kill "$xvfb" 2>/dev/null && wait "$xvfb" 2>/dev/null
-    DEBIAN_FRONTEND=noninteractive apt-get purge -y -qq kalvora-upgrade >/dev/null 2>&1 || true
+    "${apt[@]}" purge kalvora-upgrade >/dev/null 2>&1 || true
     # Anything apt-get brought in for the package goes too.
     local added
     added=$(comm -13 <(echo "$before") <(installed_packages))
     if [ -n "$added" ]; then
         # shellcheck disable=SC2086
-        DEBIAN_FRONTEND=noninteractive apt-get purge -y -qq $added >/dev/null 2>&1 || true
+        "${apt[@]}" purge $added >/dev/null 2>&1 || true
     fi
     local after left=()
     after=$(installed_packages)
@@ -45,6 +52,7 @@ cleanup()
     done
     [ ${#left[@]} -eq 0 ] || { echo "FAIL: left after removal: ${left[*]}" >&2; rc=1; }
     rm -rf "$work"
+    [ ${#left[@]} -eq 0 ] && rm -f "$marker"
     exit "$rc"
 }
 trap cleanup EXIT
@@ -68,8 +76,9 @@ wait_for() # text, seconds: waits until the program's standard error holds the t
 }
 
 # --- install
-DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "$deb" \
-    >"$work/apt.log" 2>&1 || { cat "$work/apt.log" >&2; exit 1; }
+touch "$marker"
+"${apt[@]}" install --no-install-recommends "$deb" >"$work/apt.log" 2>&1 ||
+    { cat "$work/apt.log" >&2; exit 1; }
 for f in "${installed_files[@]}"; do
     [ -e "$f" ] || fail "$f was not installed"
 done
@@ -106,7 +115,7 @@ button_x=$(( (207 + 250 / 2) * WIDTH / 665 ))
 button_y=$(( (417 + 40 / 2) * HEIGHT / 517 ))
 xdotool mousemove --window "$window" "$button_x" "$button_y" click 1
 
-wait_for "B6: FW in dev. matches" 300
+wait_for "B6: FW in dev. matches" 240
 
 # The progress bar tells the user the outcome; read it off the screen.
 sleep 1
