@@ -1,0 +1,84 @@
+#!/usr/bin/env bash
+# Uses the built program as a person would, in a real X server with a window manager:
+#  1. "kalvora-upgrade -s": wait for the simulated Rel-41, click the install button, follow the
+#     log to the verified firmware, take a screenshot, close the window; the process must end
+#     with status 0 after its pause, and its working directory must be gone.
+#  2. "kalvora-upgrade -s -l": the log window receives the lines, Ctrl+L shows its dialog.
+#  3. "kalvora-upgrade -s" ended by SIGTERM leaves no working directory behind.
+# Usage: x11_session.sh PROGRAM OUTPUT_DIR
+set -euo pipefail
+program=$1
+out=$2
+mkdir -p "$out"
+work=$(mktemp -d)
+trap 'kill $(jobs -p) 2>/dev/null || true; rm -rf "$work"' EXIT
+export KALVORA_SIM_FAST_PROGRESS=1
+title="Kalvora Firmware Upgrade Tool"
+
+fail() { echo "FAIL: $*"; echo "--- log:"; tail -n 40 "$work/log" 2>/dev/null; exit 1; }
+
+wait_for() # pattern seconds
+{
+    local deadline=$((SECONDS + $2))
+    until grep -q -- "$1" "$work/log"; do
+        [ $SECONDS -lt $deadline ] || fail "no '$1' within $2 s"
+        sleep 0.2
+    done
+}
+
+workdir_of_run() { sed -n 's/.*make it executable: "\(.*\)\/dfu-util".*/\1/p' "$work/log" | head -n 1; }
+
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" 2>/dev/null &
+for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
+export DISPLAY=":$(cat "$work/display")"
+openbox >/dev/null 2>&1 &
+
+start() # options...
+{
+    "$program" "$@" 2>"$work/log" &
+    pid=$!
+    window=$(timeout 30 xdotool search --sync --onlyvisible --name "^$title\$" | head -n 1) \
+        || fail "the window did not appear"
+}
+
+# 1. A whole upgrade, clicked like a person does.
+start -s
+wait_for "entered B2: Conn. to (DFU-SE) dev. with diff. FW rev." 60
+sleep 0.5
+xdotool mousemove --window "$window" 332 437 click 1
+wait_for "Install clicked" 10
+wait_for "entered B6: FW in dev. matches" 120
+sleep 1
+import -window root "$out/x11-upgrade-done.png"
+workdir=$(workdir_of_run)
+[ -d "$workdir" ] || fail "working directory $workdir missing while running"
+closed=$SECONDS
+wmctrl -c "$title"
+rc=0
+wait "$pid" || rc=$?
+[ "$rc" -eq 0 ] || fail "exit status $rc after closing the window"
+[ $((SECONDS - closed)) -ge 2 ] || fail "ended without its 2-second pause"
+[ ! -e "$workdir" ] || fail "working directory $workdir left behind"
+grep -q "Waiting 2 s before deleting objects" "$work/log" || fail "no ordered shutdown"
+echo "ok 1 - upgrade in a real window, closed cleanly"
+
+# 2. The log window.
+start -s -l
+wait_for "Info: Will use simulator" 30
+xdotool key --window "$window" ctrl+l
+sleep 1
+visible=$(xdotool search --onlyvisible --pid "$pid" | wc -l)
+[ "$visible" -ge 2 ] || fail "Ctrl+L did not show the log window ($visible visible windows)"
+import -window root "$out/x11-log-window.png"
+kill -TERM "$pid"
+wait "$pid" || fail "SIGTERM did not end the program with status 0"
+echo "ok 2 - log window relay receives the lines, Ctrl+L shows it"
+
+# 3. Ended by a signal.
+start -s
+wait_for "Starting sm_A" 30
+workdir=$(workdir_of_run)
+kill -TERM "$pid"
+wait "$pid" || fail "SIGTERM: exit status $?"
+[ ! -e "$workdir" ] || fail "working directory $workdir left behind after SIGTERM"
+echo "ok 3 - SIGTERM removes the working directory"
