@@ -1,8 +1,8 @@
 #include "sm_a.h"
 
-#include <QDeadlineTimer>
 #include <QDebug>
-#include <QMutexLocker>
+
+#include <chrono>
 
 SM_A::SM_A(QString dfu_file_path, QString bin_file_path, QString uploaded_file_path,
            QObject* parent)
@@ -25,33 +25,33 @@ SM_A::~SM_A()
 
 void SM_A::set_command(Command value)
 {
-    QMutexLocker lock(&mutex);
+    std::lock_guard<std::mutex> lock(mutex);
     command = value;
 }
 
 SM_A::Command SM_A::get_command()
 {
-    QMutexLocker lock(&mutex);
+    std::lock_guard<std::mutex> lock(mutex);
     return command;
 }
 
 void SM_A::do_stop()
 {
-    QMutexLocker lock(&mutex);
+    std::lock_guard<std::mutex> lock(mutex);
     stopping = true;
-    stop_request.wakeAll();
+    stop_request.notify_all();
 }
 
 bool SM_A::is_stopping()
 {
-    QMutexLocker lock(&mutex);
+    std::lock_guard<std::mutex> lock(mutex);
     return stopping;
 }
 
 // Reads and clears the request in one step, so that a request set meanwhile is not lost.
 SM_A::Command SM_A::take_command()
 {
-    QMutexLocker lock(&mutex);
+    std::lock_guard<std::mutex> lock(mutex);
     Command const taken = command;
     command = NoCommand;
     return taken;
@@ -59,10 +59,8 @@ SM_A::Command SM_A::take_command()
 
 bool SM_A::pause(int ms)
 {
-    QDeadlineTimer const deadline(ms);
-    QMutexLocker lock(&mutex);
-    while (!stopping && !deadline.hasExpired())
-        stop_request.wait(&mutex, deadline);
+    std::unique_lock<std::mutex> lock(mutex);
+    stop_request.wait_for(lock, std::chrono::milliseconds(ms), [this] { return stopping; });
     return !stopping;
 }
 

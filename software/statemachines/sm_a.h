@@ -4,10 +4,11 @@
 #include "dfu/scan.h"
 
 #include <QMetaType>
-#include <QMutex>
 #include <QString>
 #include <QThread>
-#include <QWaitCondition>
+
+#include <condition_variable>
+#include <mutex>
 
 // The device record travels with sig_DevConn from the worker thread to the GUI thread.
 Q_DECLARE_METATYPE(DFU::DeviceInfo)
@@ -88,8 +89,10 @@ private:
     DFU::DeviceItem current_device;
     Command command = NoCommand;
     bool stopping = false;
-    QMutex mutex;                // guards command and stopping
-    QWaitCondition stop_request; // wakes a pause when a stop is requested
+    // Guards command and stopping. A standard mutex rather than QMutex, whose futex-based
+    // locking is invisible to ThreadSanitizer.
+    std::mutex mutex;
+    std::condition_variable stop_request; // wakes a pause when a stop is requested
     // Worker-thread state: no pause on the first pass after the thread starts, and the
     // quiet rule of the debug output.
     bool first_pass_done = false;

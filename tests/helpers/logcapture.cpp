@@ -1,6 +1,5 @@
 #include "logcapture.h"
 
-#include <QMutexLocker>
 
 namespace {
 LogCapture* active = nullptr;
@@ -22,13 +21,13 @@ void LogCapture::handler(QtMsgType type, QMessageLogContext const&, QString cons
 {
     if (!active)
         return;
-    QMutexLocker lock(&active->mutex);
+    std::lock_guard<std::mutex> lock(active->mutex);
     active->captured.append({type, text});
 }
 
 QList<LogCapture::Line> LogCapture::lines() const
 {
-    QMutexLocker lock(&mutex);
+    std::lock_guard<std::mutex> lock(mutex);
     return captured;
 }
 
@@ -69,6 +68,6 @@ bool LogCapture::anyStartsWith(QString const& prefix) const
 
 void LogCapture::clear()
 {
-    QMutexLocker lock(&mutex);
+    std::lock_guard<std::mutex> lock(mutex);
     captured.clear();
 }

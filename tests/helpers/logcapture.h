@@ -1,9 +1,10 @@
 #pragma once
 
-#include <QMutex>
 #include <QString>
 #include <QStringList>
 #include <QtGlobal>
+
+#include <mutex>
 
 // Collects the messages of the Qt message log while it lives (from any thread) and
 // puts the previous handler back when it is destroyed.
@@ -32,6 +33,6 @@ public:
 private:
     static void handler(QtMsgType, QMessageLogContext const&, QString const&);
     QtMessageHandler previous = nullptr;
-    mutable QMutex mutex;
+    mutable std::mutex mutex; // a pthread mutex, which ThreadSanitizer understands
     QList<Line> captured;
 };

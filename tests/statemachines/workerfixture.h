@@ -5,11 +5,11 @@
 #include "testpaths.h"
 
 #include <QFile>
-#include <QMutex>
 #include <QStringList>
 #include <QTemporaryDir>
 
 #include <memory>
+#include <mutex>
 
 // Every signal of a worker by name, in emission order, recorded in the worker thread.
 class SignalLog
@@ -37,16 +37,26 @@ public:
         add(worker, &SM_A::sig_A7_entered, "A7");
         QObject::connect(worker, &SM_A::sig_DevConn, worker,
                          [this](DFU::DeviceInfo const& info) {
-                             QMutexLocker lock(&mutex);
+                             std::lock_guard<std::mutex> lock(mutex);
                              infos.append(info);
+                         },
+                         Qt::DirectConnection);
+        QObject::connect(worker, &SM_A::sig_DeviceError, worker,
+                         [this](QString const& message) {
+                             std::lock_guard<std::mutex> lock(mutex);
+                             messages.append(message);
                          },
                          Qt::DirectConnection);
     }
 
+    // Deep copies: a shared list would be detached by the worker thread without a lock.
     QStringList names() const
     {
-        QMutexLocker lock(&mutex);
-        return list;
+        std::lock_guard<std::mutex> lock(mutex);
+        QStringList copy;
+        for (auto const& name : list)
+            copy.append(name);
+        return copy;
     }
     int count(QString const& name) const { return names().count(name); }
     // The names from the n-th (0-based) occurrence of name on.
@@ -63,8 +73,19 @@ public:
     }
     QList<DFU::DeviceInfo> announced() const
     {
-        QMutexLocker lock(&mutex);
-        return infos;
+        std::lock_guard<std::mutex> lock(mutex);
+        QList<DFU::DeviceInfo> copy;
+        for (auto const& info : infos)
+            copy.append(info);
+        return copy;
+    }
+    QStringList errors() const
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        QStringList copy;
+        for (auto const& message : messages)
+            copy.append(message);
+        return copy;
     }
 
 private:
@@ -73,15 +94,16 @@ private:
     {
         QObject::connect(worker, signal, worker,
                          [this, name] {
-                             QMutexLocker lock(&mutex);
+                             std::lock_guard<std::mutex> lock(mutex);
                              list.append(QString::fromLatin1(name));
                          },
                          Qt::DirectConnection);
     }
 
-    mutable QMutex mutex;
+    mutable std::mutex mutex;
     QStringList list;
     QList<DFU::DeviceInfo> infos;
+    QStringList messages;
 };
 
 // A fake device, dfu-util pointed at the test helper, the image "firmware.bin" of revision
