@@ -13,8 +13,7 @@ public:
     template <typename Func>
     GuardedTransition(typename QtPrivate::FunctionPointer<Func>::Object const* sender, Func signal,
                       Guard guard, QState* source)
-        : QSignalTransition(sender, signal, source)
-        , guard(std::move(guard))
+        : QSignalTransition(sender, signal, source), guard(std::move(guard))
     {
     }
     ~GuardedTransition() override;

@@ -6,10 +6,8 @@
 
 SM_A::SM_A(QString dfu_file_path, QString bin_file_path, QString uploaded_file_path,
            QObject* parent)
-    : QThread(parent)
-    , dfu_file_path(std::move(dfu_file_path))
-    , bin_file_path(std::move(bin_file_path))
-    , uploaded_file_path(std::move(uploaded_file_path))
+    : QThread(parent), dfu_file_path(std::move(dfu_file_path)),
+      bin_file_path(std::move(bin_file_path)), uploaded_file_path(std::move(uploaded_file_path))
 {
     // Needed before the first queued sig_DevConn reaches a receiver in another thread.
     qRegisterMetaType<DFU::DeviceInfo>();
@@ -74,13 +72,26 @@ void SM_A::run()
             current_device = DFU::DeviceItem{};
             state = State::A1;
             break;
-        case State::A1: state = no_device_A1(); break;
-        case State::A2: state = scan_A2(); break;
-        case State::A4: state = connected_A4(); break;
-        case State::A5: state = download_A5(); break;
-        case State::A6: state = compare_A6(); break;
-        case State::A7: state = faulty_device_A7(); break;
-        case State::Leave: break;
+        case State::A1:
+            state = no_device_A1();
+            break;
+        case State::A2:
+            state = scan_A2();
+            break;
+        case State::A4:
+            state = connected_A4();
+            break;
+        case State::A5:
+            state = download_A5();
+            break;
+        case State::A6:
+            state = compare_A6();
+            break;
+        case State::A7:
+            state = faulty_device_A7();
+            break;
+        case State::Leave:
+            break;
         }
     }
 }
@@ -101,8 +112,8 @@ SM_A::State SM_A::no_device_A1()
 
 bool SM_A::is_current_device(DFU::ScanResult const& scan) const
 {
-    return scan.error == 0 && scan.devices.size() == 1
-           && scan.devices.front().serial == current_device.serial;
+    return scan.error == 0 && scan.devices.size() == 1 &&
+           scan.devices.front().serial == current_device.serial;
 }
 
 SM_A::State SM_A::scan_A2()
@@ -133,9 +144,12 @@ SM_A::State SM_A::connected_A4()
     if (is_stopping() || !pause(poll_pause_ms))
         return State::Leave;
     switch (take_command()) {
-    case UploadAndCompareFW: return State::A6;
-    case DownloadFW: return State::A5;
-    case NoCommand: break;
+    case UploadAndCompareFW:
+        return State::A6;
+    case DownloadFW:
+        return State::A5;
+    case NoCommand:
+        break;
     }
     return State::A2;
 }
@@ -193,8 +207,9 @@ void SM_A::enable_debug_output()
     qInfo() << "SM_A: Adding connections to show debug output (state transitions)";
     // Direct: the handlers run in the worker thread, where previous_was_quiet lives.
     auto show = [this](auto signal, char const* name, bool quiet) {
-        connect(this, signal, this, [this, name, quiet] { debug_handler(name, quiet); },
-                Qt::DirectConnection);
+        connect(
+            this, signal, this, [this, name, quiet] { debug_handler(name, quiet); },
+            Qt::DirectConnection);
     };
     show(&SM_A::sig_NoDevConn, "NoDevConn", true);
     show(&SM_A::sig_scanning, "scanning", true);

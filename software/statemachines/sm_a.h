@@ -20,7 +20,8 @@ class SM_A : public QThread
     Q_OBJECT
 
 public:
-    enum Command : int {
+    enum Command : int
+    {
         NoCommand = 0,
         DownloadFW = 1,
         UploadAndCompareFW = 2,
@@ -68,7 +69,17 @@ protected:
     void run() override;
 
 private:
-    enum class State { A0, A1, A2, A4, A5, A6, A7, Leave };
+    enum class State
+    {
+        A0,
+        A1,
+        A2,
+        A4,
+        A5,
+        A6,
+        A7,
+        Leave
+    };
 
     State no_device_A1();
     State scan_A2();

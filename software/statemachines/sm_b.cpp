@@ -17,8 +17,7 @@ class WorkerRelay : public QObject
     Q_OBJECT
 
 public:
-    WorkerRelay(SM_A* worker, QObject* parent)
-        : QObject(parent)
+    WorkerRelay(SM_A* worker, QObject* parent) : QObject(parent)
     {
         connect(worker, &SM_A::sig_DevConn, this, &WorkerRelay::DevConn);
         connect(worker, &SM_A::sig_NoDevConn, this, &WorkerRelay::NoDevConn);
@@ -37,9 +36,7 @@ Device::Type SM_B::desired_ID = Device::Type::Invalid;
 QString SM_B::desired_revision;
 
 SM_B::SM_B(SM_A* worker, Device::Type desired_type, QString desired_revision)
-    : QStateMachine(nullptr)
-    , worker(worker)
-    , relay(new WorkerRelay(worker, this))
+    : QStateMachine(nullptr), worker(worker), relay(new WorkerRelay(worker, this))
 {
     SM_B::desired_ID = desired_type;
     SM_B::desired_revision = std::move(desired_revision);
@@ -168,9 +165,10 @@ void SM_B::enable_debug_output()
 {
     qInfo() << "SM_B: Add connections to show emitted signals";
     auto show = [this](auto signal, char const* name) {
-        connect(this, signal, this,
-                [name] { qDebug() << QStringLiteral("SM_B: /sig_") + QLatin1String(name); },
-                Qt::DirectConnection);
+        connect(
+            this, signal, this,
+            [name] { qDebug() << QStringLiteral("SM_B: /sig_") + QLatin1String(name); },
+            Qt::DirectConnection);
     };
     show(&SM_B::sig_UpgradeImpossible, "UpgradeImpossible");
     show(&SM_B::sig_UpgradePossible, "UpgradePossible");
@@ -182,9 +180,10 @@ void SM_B::enable_debug_output()
     show(&SM_B::sig_DeviceConnected, "DeviceConnected");
     show(&SM_B::sig_InvalidProduct, "InvalidProduct");
     for (QState* state : {B1, B2, B3, B4, B6, B7, B8, B9})
-        connect(state, &QState::entered, this,
-                [state] { qDebug() << QStringLiteral("SM_B: entered ") + state->objectName(); },
-                Qt::DirectConnection);
+        connect(
+            state, &QState::entered, this,
+            [state] { qDebug() << QStringLiteral("SM_B: entered ") + state->objectName(); },
+            Qt::DirectConnection);
 }
 
 #include "sm_b.moc"

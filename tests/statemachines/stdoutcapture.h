@@ -5,6 +5,7 @@
 #include <QTemporaryFile>
 
 #include <cstdio>
+
 #include <unistd.h>
 
 // Sends the process's standard output into a file until finish(), which returns the lines
@@ -28,7 +29,8 @@ public:
         restore();
         QFile reader(file.fileName());
         reader.open(QIODevice::ReadOnly);
-        return QString::fromLocal8Bit(reader.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        return QString::fromLocal8Bit(reader.readAll())
+            .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
     }
 
 private:

@@ -31,8 +31,8 @@ private slots:
         f->worker->rescan_pause_ms = 600000;
         f->worker->start();
         QTRY_COMPARE_WITH_TIMEOUT(f->log->count("NoDevConn"), 2, wait_ms);
-        QCOMPARE(f->log->names(), (QStringList{"A0", "A1", "NoDevConn", "A2", "scanning", "A0",
-                                               "A1", "NoDevConn"}));
+        QCOMPARE(f->log->names(),
+                 (QStringList{"A0", "A1", "NoDevConn", "A2", "scanning", "A0", "A1", "NoDevConn"}));
         QVERIFY(f->stops_within(5000));
         QCOMPARE(f->device.countCalls("-l"), 1);
     }
@@ -41,8 +41,8 @@ private slots:
     {
         QTest::addColumn<QByteArray>("list");
         QTest::newRow("no device") << QByteArray();
-        QTest::newRow("two devices") << FakeDevice::deviceLines(serial_a)
-                                            + FakeDevice::deviceLines(serial_b);
+        QTest::newRow("two devices")
+            << FakeDevice::deviceLines(serial_a) + FakeDevice::deviceLines(serial_b);
         QTest::newRow("incomplete device") << FakeDevice::deviceLines(serial_a, 3);
     }
 
@@ -87,7 +87,8 @@ private slots:
         QTest::addColumn<QString>("serial");
         QTest::addColumn<QStringList>("between");
         QTest::newRow("same device plugged in again")
-            << true << serial_a << QStringList{"A1", "NoDevConn", "readingInfo", "NoDevConn", "DevConn"};
+            << true << serial_a
+            << QStringList{"A1", "NoDevConn", "readingInfo", "NoDevConn", "DevConn"};
         QTest::newRow("replaced between two polls")
             << false << serial_b << QStringList{"readingInfo", "NoDevConn", "DevConn"};
     }
@@ -255,8 +256,8 @@ private slots:
         QCOMPARE(shown, (QStringList{"\"SM_A: /sig_NoDevConn\"", "\"SM_A: /sig_readingInfo\"",
                                      "\"SM_A: /sig_NoDevConn\"", "\"SM_A: /sig_DevConn\"",
                                      "\"SM_A: /sig_scanning\""}));
-        QVERIFY(capture.contains(
-            "SM_A: Adding connections to show debug output (state transitions)"));
+        QVERIFY(
+            capture.contains("SM_A: Adding connections to show debug output (state transitions)"));
     }
 };
 

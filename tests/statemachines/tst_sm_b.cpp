@@ -91,8 +91,9 @@ private:
         if (state == QLatin1String("B3"))
             return {QStringLiteral("DevConn"), QStringLiteral("DoDownload")};
         if (state == QLatin1String("B6") || state == QLatin1String("B7"))
-            return {QStringLiteral("DevConn4"), state == QLatin1String("B6") ? QStringLiteral("Matches")
-                                                                           : QStringLiteral("Differs")};
+            return {QStringLiteral("DevConn4"), state == QLatin1String("B6")
+                                                    ? QStringLiteral("Matches")
+                                                    : QStringLiteral("Differs")};
         return {QStringLiteral("DevConn") + state.right(1)};
     }
 
@@ -140,8 +141,8 @@ private slots:
     void states_have_their_names()
     {
         QStringList names;
-        for (QState* s : {flow->B1, flow->B2, flow->B3, flow->B4, flow->B6, flow->B7, flow->B8,
-                          flow->B9})
+        for (QState* s :
+             {flow->B1, flow->B2, flow->B3, flow->B4, flow->B6, flow->B7, flow->B8, flow->B9})
             names << s->objectName();
         QCOMPARE(names, (QStringList{
                             "B1: No (DFU-SE) dev. conn.",
@@ -165,27 +166,27 @@ private slots:
         QTest::addColumn<int>("trace_lines");
 
         QStringList const connected{QStringLiteral("DeviceConnected")};
-        QTest::newRow("empty OTP") << empty_otp << "B9"
-                                   << connected + QStringList{"UpgradeImpossible", "DifferingRevision"}
-                                   << 0;
+        QTest::newRow("empty OTP")
+            << empty_otp << "B9"
+            << connected + QStringList{"UpgradeImpossible", "DifferingRevision"} << 0;
         QTest::newRow("empty OTP beats a matching firmware")
             << record(true, Type::VELK, "C4", true) << "B9"
             << connected + QStringList{"UpgradeImpossible", "DifferingRevision"} << 0;
-        QTest::newRow("other product") << other_product << "B8"
-                                       << connected + QStringList{"InvalidProduct"} << 1;
-        QTest::newRow("differing revision") << differing << "B2"
-                                            << connected + QStringList{"UpgradePossible", "DifferingRevision"}
-                                            << 2;
+        QTest::newRow("other product")
+            << other_product << "B8" << connected + QStringList{"InvalidProduct"} << 1;
+        QTest::newRow("differing revision")
+            << differing << "B2" << connected + QStringList{"UpgradePossible", "DifferingRevision"}
+            << 2;
         QTest::newRow("revision differs in case only")
             << record(true, Type::VELK, "c4") << "B2"
             << connected + QStringList{"UpgradePossible", "DifferingRevision"} << 2;
         QTest::newRow("no firmware information")
             << record(true, Type::VELK, QString()) << "B2"
             << connected + QStringList{"UpgradePossible", "DifferingRevision"} << 2;
-        QTest::newRow("same revision") << matching << "B4"
-                                       << connected + QStringList{"UploadingVerifying"} << 3;
-        QTest::newRow("invalid record") << record(false, Type::Invalid, QString()) << "B1"
-                                        << QStringList{} << 2;
+        QTest::newRow("same revision")
+            << matching << "B4" << connected + QStringList{"UploadingVerifying"} << 3;
+        QTest::newRow("invalid record")
+            << record(false, Type::Invalid, QString()) << "B1" << QStringList{} << 2;
         QTest::newRow("invalid record with stale fields")
             << record(false, Type::VELK, "C4") << "B1" << QStringList{} << 2;
     }
@@ -238,10 +239,10 @@ private slots:
 
         // Everything not listed keeps the state.
         QMap<QString, QString> const moves{
-            {"B1 DevConn", "B2"},    {"B2 DoDownload", "B3"}, {"B2 NoDevConn", "B1"},
-            {"B3 NoDevConn", "B1"},  {"B4 Matches", "B6"},    {"B4 Differs", "B7"},
-            {"B6 NoDevConn", "B1"},  {"B7 DoDownload", "B3"}, {"B7 NoDevConn", "B1"},
-            {"B8 NoDevConn", "B1"},  {"B9 DoDownload", "B3"}, {"B9 NoDevConn", "B1"},
+            {"B1 DevConn", "B2"},   {"B2 DoDownload", "B3"}, {"B2 NoDevConn", "B1"},
+            {"B3 NoDevConn", "B1"}, {"B4 Matches", "B6"},    {"B4 Differs", "B7"},
+            {"B6 NoDevConn", "B1"}, {"B7 DoDownload", "B3"}, {"B7 NoDevConn", "B1"},
+            {"B8 NoDevConn", "B1"}, {"B9 DoDownload", "B3"}, {"B9 NoDevConn", "B1"},
         };
         for (QString from : {"B1", "B2", "B3", "B4", "B6", "B7", "B8", "B9"})
             for (QString trigger : {"DevConn", "NoDevConn", "DoDownload", "Matches", "Differs"}) {

@@ -22,8 +22,8 @@ private:
     void start()
     {
         flow = std::make_unique<SM_B>(f->worker.get(), Device::Type::VELK, QStringLiteral("C4"));
-        for (QState* s : {flow->B1, flow->B2, flow->B3, flow->B4, flow->B6, flow->B7, flow->B8,
-                          flow->B9})
+        for (QState* s :
+             {flow->B1, flow->B2, flow->B3, flow->B4, flow->B6, flow->B7, flow->B8, flow->B9})
             connect(s, &QState::entered, this, [this, s] { visited << s->objectName().left(2); });
         connect(flow.get(), &QStateMachine::started, this, [this] { f->worker->start(); });
         flow->start();

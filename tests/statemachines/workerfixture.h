@@ -35,18 +35,20 @@ public:
         add(worker, &SM_A::sig_A5_entered, "A5");
         add(worker, &SM_A::sig_A6_entered, "A6");
         add(worker, &SM_A::sig_A7_entered, "A7");
-        QObject::connect(worker, &SM_A::sig_DevConn, worker,
-                         [this](DFU::DeviceInfo const& info) {
-                             std::lock_guard<std::mutex> lock(mutex);
-                             infos.append(info);
-                         },
-                         Qt::DirectConnection);
-        QObject::connect(worker, &SM_A::sig_DeviceError, worker,
-                         [this](QString const& message) {
-                             std::lock_guard<std::mutex> lock(mutex);
-                             messages.append(message);
-                         },
-                         Qt::DirectConnection);
+        QObject::connect(
+            worker, &SM_A::sig_DevConn, worker,
+            [this](DFU::DeviceInfo const& info) {
+                std::lock_guard<std::mutex> lock(mutex);
+                infos.append(info);
+            },
+            Qt::DirectConnection);
+        QObject::connect(
+            worker, &SM_A::sig_DeviceError, worker,
+            [this](QString const& message) {
+                std::lock_guard<std::mutex> lock(mutex);
+                messages.append(message);
+            },
+            Qt::DirectConnection);
     }
 
     // Deep copies: a shared list would be detached by the worker thread without a lock.
@@ -89,15 +91,15 @@ public:
     }
 
 private:
-    template <typename Signal>
-    void add(SM_A* worker, Signal signal, char const* name)
+    template <typename Signal> void add(SM_A* worker, Signal signal, char const* name)
     {
-        QObject::connect(worker, signal, worker,
-                         [this, name] {
-                             std::lock_guard<std::mutex> lock(mutex);
-                             list.append(QString::fromLatin1(name));
-                         },
-                         Qt::DirectConnection);
+        QObject::connect(
+            worker, signal, worker,
+            [this, name] {
+                std::lock_guard<std::mutex> lock(mutex);
+                list.append(QString::fromLatin1(name));
+            },
+            Qt::DirectConnection);
     }
 
     mutable std::mutex mutex;
