@@ -26,7 +26,7 @@ wait_for() # pattern seconds
     done
 }
 
-workdir_of_run() { sed -n 's/.*make it executable: "\(.*\)\/dfu-util".*/\1/p' "$work/log" | head -n 1; }
+workdir_of_run() { sed -n '/make it executable: /{s/.*: "\(.*\)\/dfu-util".*/\1/p;q;}' "$work/log"; }
 
 Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" 2>/dev/null &
 for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
@@ -37,7 +37,7 @@ start() # options...
 {
     "$program" "$@" 2>"$work/log" &
     pid=$!
-    window=$(timeout 30 xdotool search --sync --onlyvisible --name "^$title\$" | head -n 1) \
+    window=$(timeout 30 xdotool search --sync --onlyvisible --name "^$title\$" | sed -n 1p) \
         || fail "the window did not appear"
 }
 

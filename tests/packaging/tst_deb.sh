@@ -44,16 +44,16 @@ for binary in "$work/root/usr/bin/kalvora-upgrade" \
     name=$(basename "$binary")
     for lib in $(objdump -p "$binary" | awk '$1 == "NEEDED" { print $2 }'); do
         [ "$name" != kalvora-upgrade ] && [ "$lib" = libusb-1.0.so.0 ] && continue
-        path=$(ldconfig -p | awk -v l="$lib" '$1 == l && /x86-64/ { print $NF; exit }')
+        path=$(ldconfig -p | awk -v l="$lib" '$1 == l && /x86-64/ && !found { print $NF; found = 1 }')
         [ -n "$path" ] || { fail "$name needs $lib, which this machine lacks"; continue; }
-        owner=$( (dpkg -S "$(readlink -f "$path")" || dpkg -S "$path") 2>/dev/null | head -1 | cut -d: -f1)
+        owner=$( (dpkg -S "$(readlink -f "$path")" || dpkg -S "$path") 2>/dev/null | sed -n '1s/:.*//p')
         grep -qx "$owner" <<<"$depends" ||
             fail "$name needs $lib of '$owner', which Depends lacks: $(field Depends)"
     done
 done
 
 # --- the packaged program runs the packaged simulator (its path is compiled in)
-strings -e l "$work/root/usr/bin/kalvora-upgrade" | grep -qx /usr/share/kalvora-upgrade/simulator ||
+strings -e l "$work/root/usr/bin/kalvora-upgrade" | grep -x /usr/share/kalvora-upgrade/simulator >/dev/null ||
     fail "The packaged program does not look for the simulator in /usr/share/kalvora-upgrade/simulator"
 
 # --- maintainer scripts, run against a stand-in udevadm that records its calls.

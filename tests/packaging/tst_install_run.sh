@@ -107,7 +107,7 @@ app=$!
 # The default configuration plays a Rel-41 with an older revision: the flow offers the
 # upgrade, and the install button is clicked like a user would.
 wait_for "B2: Conn. to (DFU-SE) dev. with diff. FW rev." 90
-window=$(timeout 30 xdotool search --sync --onlyvisible --name "^$title\$" | head -1)
+window=$(timeout 30 xdotool search --sync --onlyvisible --name "^$title\$" | sed -n 1p)
 [ -n "$window" ] || { echo "FAIL: no visible window named '$title'" >&2; exit 1; }
 eval "$(xdotool getwindowgeometry --shell "$window")"
 # The layout is drawn for 665 x 517; a scaled window scales the button with it.
