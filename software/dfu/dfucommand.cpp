@@ -6,6 +6,8 @@
 #include <QDebug>
 #include <QProcess>
 
+#include <mutex>
+
 namespace DFU {
 
 QString Command::path;
@@ -41,6 +43,42 @@ std::map<CmdID, Command> commands = {
     {setup_prepared_config, make({})},
 };
 
+namespace {
+
+// The list run repeats every second while no device answers: its standard error is logged
+// only when it changes, so that a lasting fault (access refused) shows once.
+void log_standard_error(CmdID id, QString const& text)
+{
+    static std::mutex mutex;
+    static QString previous_of_list;
+    if (id == list) {
+        std::lock_guard<std::mutex> lock(mutex);
+        bool const same = text == previous_of_list;
+        previous_of_list = text;
+        if (same)
+            return;
+    }
+    if (!text.isEmpty())
+        qInfo() << "dfu-util error output:" << text;
+}
+
+// The wait after the first 30 s: in slices, so that a shutdown can end a run that hangs.
+void wait_without_limit(QProcess& process)
+{
+    while (process.state() != QProcess::NotRunning && !process.waitForFinished(100)) {
+        if (shutdown_requested) {
+            qInfo() << "Shutdown requested: killing" << process.program() << process.arguments();
+            process.kill();
+            process.waitForFinished(-1);
+            return;
+        }
+    }
+}
+
+} // namespace
+
+std::atomic_bool shutdown_requested{false};
+
 Result run_command(CmdID id, QStringList const& extra)
 {
     QProcess process;
@@ -64,9 +102,10 @@ Result run_command(CmdID id, QStringList const& extra)
         qInfo() << "waitForFinished(): Process did not finish in time, exit status:"
                 << process.exitStatus() << "and output:" << early;
         qInfo() << "will wait again, forever";
-        process.waitForFinished(-1);
+        wait_without_limit(process);
     }
     QString const output = QString::fromUtf8(process.readAllStandardOutput());
+    log_standard_error(id, QString::fromUtf8(process.readAllStandardError()));
     // A program that never started reports exit code 0 from QProcess: count it as a failure.
     bool const ran = process.error() != QProcess::FailedToStart;
     int const code =

@@ -3,6 +3,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <atomic>
 #include <map>
 #include <utility>
 
@@ -36,8 +37,14 @@ extern std::map<CmdID, Command> commands;
 using Result = std::pair<int, QString>;
 
 // Runs the command of id with extra appended to its fixed arguments and waits for it.
-// Blocks the calling thread: 30 s, and after a warning for as long as the run takes.
+// Blocks the calling thread: 30 s, and after a warning for as long as the run takes, unless
+// shutdown_requested is set meanwhile. Standard error is logged, never returned.
 Result run_command(CmdID id, QStringList const& extra = {});
+
+// Set by the program's shutdown. A run that is still going after its 30-second wait (a device
+// that hangs) is then killed and returns -1, so that the thread that waits for it can end.
+// Runs within their first 30 s are never cut short.
+extern std::atomic_bool shutdown_requested;
 
 namespace dfu_util {
 extern QString const expected_output_of_execution_test;

@@ -22,6 +22,8 @@ private slots:
     void exitCodeAndOutput_data();
     void exitCodeAndOutput();
     void listRunIsNotAnnounced();
+    void listErrorOutputIsLoggedWhenItChanges();
+    void shutdownRequestSparesARunWithinItsFirstWait();
     void programThatDoesNotStart_data();
     void programThatDoesNotStart();
     void executionTest_data();
@@ -43,6 +45,7 @@ void tst_DfuCommand::cleanup()
 {
     DFU::commands = savedTable;
     DFU::Command::path.clear();
+    DFU::shutdown_requested = false;
 }
 
 void tst_DfuCommand::useHelperFor(DFU::CmdID id, QStringList const& arguments)
@@ -109,17 +112,26 @@ void tst_DfuCommand::exitCodeAndOutput_data()
     QTest::addColumn<int>("code");
     QTest::addColumn<QString>("output");
     QTest::addColumn<bool>("exitLine");
+    QTest::addColumn<QString>("errorLine"); // the log line of standard error, if any
 
-    QTest::newRow("success") << QStringList{"--helper-print=all fine\n"} << 0 << "all fine\n" << false;
+    QTest::newRow("success") << QStringList{"--helper-print=all fine\n"} << 0 << "all fine\n"
+                             << false << QString();
     QTest::newRow("failure keeps output")
         << QStringList{"--helper-print=dfu-util: no device\n", "--helper-exit=74"} << 74
-        << "dfu-util: no device\n" << true;
-    QTest::newRow("standard error is dropped")
-        << QStringList{"--helper-stderr=noise", "--helper-print=out"} << 0 << "out" << false;
+        << "dfu-util: no device\n" << true << QString();
+    QTest::newRow("standard error is logged, not returned")
+        << QStringList{"--helper-stderr=dfu-util: Cannot open DFU device\n", "--helper-print=out"}
+        << 0 << "out" << false
+        << "dfu-util error output: \"dfu-util: Cannot open DFU device\\n\"";
+    QTest::newRow("failure with standard error")
+        << QStringList{"--helper-stderr=dfu-util: No DFU capable USB device available\n",
+                       "--helper-exit=74"}
+        << 74 << QString() << true
+        << "dfu-util error output: \"dfu-util: No DFU capable USB device available\\n\"";
     QTest::newRow("crash") << QStringList{"--helper-print=partial", "--helper-crash"} << -1
-                           << "partial" << true;
+                           << "partial" << true << QString();
     QTest::newRow("UTF-8 output") << QStringList{"--helper-print=Gr\xc3\xbc\xc3\x9f"} << 0
-                                  << QStringLiteral("Gr\u00fc\u00df") << false;
+                                  << QStringLiteral("Gr\u00fc\u00df") << false << QString();
 }
 
 void tst_DfuCommand::exitCodeAndOutput()
@@ -128,6 +140,7 @@ void tst_DfuCommand::exitCodeAndOutput()
     QFETCH(int, code);
     QFETCH(QString, output);
     QFETCH(bool, exitLine);
+    QFETCH(QString, errorLine);
 
     useHelperFor(DFU::version, arguments);
     LogCapture log;
@@ -135,6 +148,10 @@ void tst_DfuCommand::exitCodeAndOutput()
     QCOMPARE(result.first, code);
     QCOMPARE(result.second, output);
     QCOMPARE(log.anyStartsWith(QStringLiteral("Exit with %1 from \"").arg(code)), exitLine);
+    QStringList const errorLines = log.texts(QtInfoMsg).filter(QStringLiteral("error output"));
+    QCOMPARE(errorLines, errorLine.isEmpty() ? QStringList() : QStringList{errorLine});
+    if (exitLine && !errorLine.isEmpty()) // the reason comes before the failure it explains
+        QVERIFY(log.texts().indexOf(errorLine) < log.texts().size() - 1);
 }
 
 void tst_DfuCommand::listRunIsNotAnnounced()
@@ -143,6 +160,41 @@ void tst_DfuCommand::listRunIsNotAnnounced()
     LogCapture log;
     QCOMPARE(DFU::run_command(DFU::list).first, 0);
     QVERIFY(log.texts().isEmpty());
+}
+
+// The list run repeats every second: a lasting message is logged once, a new one again.
+void tst_DfuCommand::listErrorOutputIsLoggedWhenItChanges()
+{
+    QStringList const texts{QString(), QStringLiteral("refused"), QStringLiteral("refused"),
+                            QString(), QStringLiteral("refused"), QStringLiteral("busy"),
+                            QStringLiteral("busy")};
+    LogCapture log;
+    for (QString const& text : texts) {
+        useHelperFor(DFU::list, {text.isEmpty() ? QStringLiteral("--helper-exit=0")
+                                                : QStringLiteral("--helper-stderr=") + text});
+        QCOMPARE(DFU::run_command(DFU::list), DFU::Result(0, QString()));
+    }
+    QCOMPARE(log.texts(), (QStringList{QStringLiteral("dfu-util error output: \"refused\""),
+                                       QStringLiteral("dfu-util error output: \"refused\""),
+                                       QStringLiteral("dfu-util error output: \"busy\"")}));
+
+    log.clear(); // other commands log every time
+    useHelperFor(DFU::version, {QStringLiteral("--helper-stderr=busy")});
+    DFU::run_command(DFU::version);
+    DFU::run_command(DFU::version);
+    QCOMPARE(log.count(QStringLiteral("dfu-util error output: \"busy\"")), 2);
+}
+
+// Shutdown ends only runs that already hang beyond their first wait; a run that finishes
+// within it keeps its result.
+void tst_DfuCommand::shutdownRequestSparesARunWithinItsFirstWait()
+{
+    useHelperFor(DFU::download_FW, {QStringLiteral("--helper-sleep=1500"),
+                                    QStringLiteral("--helper-print=written")});
+    DFU::shutdown_requested = true;
+    LogCapture log;
+    QCOMPARE(DFU::run_command(DFU::download_FW), DFU::Result(0, QStringLiteral("written")));
+    QVERIFY(!log.anyStartsWith(QStringLiteral("Shutdown requested")));
 }
 
 void tst_DfuCommand::programThatDoesNotStart_data()
