@@ -35,23 +35,26 @@ bool to_bool(QJsonValue const& value)
 }
 
 // Label keys: an absent key keeps the initial value, a present one converts (wrong type gives
-// the conversion's default).
-void read_string(QJsonObject const& o, QString const& key, QString& field)
+// the conversion's default). One lookup per key: the layout is read at every start-up.
+void read_string(QJsonObject const& o, QLatin1String key, QString& field)
 {
-    if (o.contains(key))
-        field = o.value(key).toString();
+    QJsonValue const value = o.value(key);
+    if (!value.isUndefined())
+        field = value.toString();
 }
 
-void read_int(QJsonObject const& o, QString const& key, std::int32_t& field)
+void read_int(QJsonObject const& o, QLatin1String key, std::int32_t& field)
 {
-    if (o.contains(key))
-        field = to_int(o.value(key), 0);
+    QJsonValue const value = o.value(key);
+    if (!value.isUndefined())
+        field = to_int(value, 0);
 }
 
-void read_bool(QJsonObject const& o, QString const& key, bool& field)
+void read_bool(QJsonObject const& o, QLatin1String key, bool& field)
 {
-    if (o.contains(key))
-        field = to_bool(o.value(key));
+    QJsonValue const value = o.value(key);
+    if (!value.isUndefined())
+        field = to_bool(value);
 }
 
 } // namespace
@@ -135,17 +138,18 @@ CircleData CircleData_factory(QJsonObject const& object)
 LabelData LabelData_factory(QJsonObject const& object)
 {
     LabelData label;
-    read_string(object, QStringLiteral("id"), label.id);
-    if (object.contains(QLatin1String("position"))) {
-        QJsonObject const position = object.value(QLatin1String("position")).toObject();
-        read_int(position, QStringLiteral("x"), label.x);
-        read_int(position, QStringLiteral("y"), label.y);
+    read_string(object, QLatin1String("id"), label.id);
+    QJsonValue const position = object.value(QLatin1String("position"));
+    if (!position.isUndefined()) {
+        QJsonObject const xy = position.toObject();
+        read_int(xy, QLatin1String("x"), label.x);
+        read_int(xy, QLatin1String("y"), label.y);
     }
-    read_int(object, QStringLiteral("size"), label.size);
-    read_string(object, QStringLiteral("font"), label.font);
-    read_bool(object, QStringLiteral("create"), label.create);
-    read_bool(object, QStringLiteral("white"), label.white);
-    read_string(object, QStringLiteral("text"), label.text);
+    read_int(object, QLatin1String("size"), label.size);
+    read_string(object, QLatin1String("font"), label.font);
+    read_bool(object, QLatin1String("create"), label.create);
+    read_bool(object, QLatin1String("white"), label.white);
+    read_string(object, QLatin1String("text"), label.text);
     return label;
 }
 
