@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFile>
 
+#include <algorithm>
 #include <cstdlib>
 
 FakeDevice::FakeDevice()
@@ -157,10 +158,16 @@ void FakeDevice::clearCalls()
     remove(QStringLiteral("calls.log"));
 }
 
-int FakeDevice::countCalls(QString const& argumentPart) const
+int FakeDevice::countCalls(QString const& argument) const
 {
+    // Whole arguments only: file paths hold random parts such as "-D" in "tst_x-DNQAyp".
+    auto const matches = [&argument](QString const& a) {
+        return a == argument || a.startsWith(argument + QLatin1Char(':'));
+    };
     int n = 0;
-    for (auto const& c : calls())
-        n += c.contains(argumentPart) ? 1 : 0;
+    for (auto const& c : calls()) {
+        QStringList const arguments = c.split(QLatin1Char('\t'));
+        n += std::any_of(arguments.begin(), arguments.end(), matches) ? 1 : 0;
+    }
     return n;
 }

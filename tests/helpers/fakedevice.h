@@ -40,7 +40,8 @@ public:
 
     QStringList calls() const;     // one entry per run: the arguments joined by tabs
     void clearCalls();
-    int countCalls(QString const& argumentPart) const;
+    // Runs with an argument equal to argument, or to argument followed by ':' and more.
+    int countCalls(QString const& argument) const;
 
 private:
     void write(QString const& name, QByteArray const& bytes);
