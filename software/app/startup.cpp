@@ -112,6 +112,9 @@ int GUI_cleanup(int rc)
     qInfo() << "app.exec() returns: " << rc;
     if (sm_B)
         sm_B->stop();
+    // A dfu-util run that hangs (a device stuck while busy) would keep the worker, and with
+    // its deletion the program, from ending.
+    DFU::shutdown_requested = true;
     if (sm_A)
         sm_A->do_stop();
     qInfo() << "Waiting 2 s before deleting objects";
