@@ -1,5 +1,6 @@
 #include "dfucommand.h"
 
+#include "childprocess.h"
 #include "files.h"
 #include "supportmisc.h"
 
@@ -63,13 +64,13 @@ void log_standard_error(CmdID id, QString const& text)
 }
 
 // The wait after the first 30 s: in slices, so that a shutdown can end a run that hangs.
-void wait_without_limit(QProcess& process)
+void wait_without_limit(child_process::Child& child, QString const& program,
+                        QStringList const& arguments)
 {
-    while (process.state() != QProcess::NotRunning && !process.waitForFinished(100)) {
+    while (!child_process::wait_for_finished(child, 100)) {
         if (shutdown_requested) {
-            qInfo() << "Shutdown requested: killing" << process.program() << process.arguments();
-            process.kill();
-            process.waitForFinished(-1);
+            qInfo() << "Shutdown requested: killing" << program << arguments;
+            child_process::kill(child);
             return;
         }
     }
@@ -81,7 +82,6 @@ std::atomic_bool shutdown_requested{false};
 
 Result run_command(CmdID id, QStringList const& extra)
 {
-    QProcess process;
     Command const& command = commands[id];
     QString const program =
         Command::path.isEmpty() ? command.program : Command::path + QLatin1Char('/') + command.program;
@@ -96,20 +96,20 @@ Result run_command(CmdID id, QStringList const& extra)
         qInfo() << "Start " << program << arguments;
     }
 
-    process.start(program, arguments, QIODevice::ReadWrite);
-    if (!process.waitForFinished(30000)) {
-        QString const early = QString::fromUtf8(process.readAllStandardOutput());
+    child_process::Child child;
+    child_process::start(child, program, arguments);
+    if (!child_process::wait_for_finished(child, 30000)) {
+        // A running process has the normal exit status: the line keeps its established text.
+        QString const early = QString::fromUtf8(child.output);
         qInfo() << "waitForFinished(): Process did not finish in time, exit status:"
-                << process.exitStatus() << "and output:" << early;
+                << QProcess::NormalExit << "and output:" << early;
         qInfo() << "will wait again, forever";
-        wait_without_limit(process);
+        wait_without_limit(child, program, arguments);
     }
-    QString const output = QString::fromUtf8(process.readAllStandardOutput());
-    log_standard_error(id, QString::fromUtf8(process.readAllStandardError()));
-    // A program that never started reports exit code 0 from QProcess: count it as a failure.
-    bool const ran = process.error() != QProcess::FailedToStart;
-    int const code =
-        (ran && process.exitStatus() == QProcess::NormalExit) ? process.exitCode() : -1;
+    QString const output = QString::fromUtf8(child.output);
+    log_standard_error(id, QString::fromUtf8(child.error));
+    // A program that never started or was killed has no exit code: -1, never a success.
+    int const code = child_process::exit_code(child);
     if (code != 0)
         qInfo() << "Exit with" << code << "from" << program << arguments << "returned:" << output;
     return {code, output};

@@ -1,0 +1,165 @@
+#include "childprocess.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/syscall.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <algorithm>
+#include <chrono>
+#include <vector>
+
+extern char** environ;
+
+namespace child_process {
+
+namespace {
+
+void close_fd(int& fd)
+{
+    if (fd >= 0)
+        ::close(fd);
+    fd = -1;
+}
+
+// Reads what the pipe holds now; closes it at its end.
+void drain(int& fd, QByteArray& into)
+{
+    char buffer[4096];
+    while (fd >= 0) {
+        ssize_t const n = ::read(fd, buffer, sizeof buffer);
+        if (n > 0)
+            into.append(buffer, int(n));
+        else if (n < 0 && errno == EINTR)
+            continue;
+        else if (n < 0 && errno == EAGAIN)
+            return;
+        else
+            close_fd(fd);
+    }
+}
+
+// Whether the child has ended; without a pidfd this already reaps it.
+bool has_ended(Child& child, pollfd const& exited)
+{
+    if (child.exited >= 0)
+        return exited.revents & POLLIN;
+    child.reaped = ::waitpid(child.pid, &child.status, WNOHANG) == child.pid;
+    return child.reaped;
+}
+
+void reap(Child& child)
+{
+    while (!child.reaped && ::waitpid(child.pid, &child.status, 0) < 0 && errno == EINTR) {
+    }
+    child.reaped = true;
+    drain(child.out, child.output);
+    drain(child.err, child.error);
+    close_fd(child.out);
+    close_fd(child.err);
+    close_fd(child.exited);
+    child.finished = true;
+}
+
+} // namespace
+
+Child::~Child()
+{
+    if (pid > 0 && !finished)
+        kill(*this);
+}
+
+void start(Child& child, QString const& program, QStringList const& arguments)
+{
+    int out[2];
+    int err[2];
+    if (::pipe2(out, O_CLOEXEC) != 0)
+        return;
+    if (::pipe2(err, O_CLOEXEC) != 0) {
+        ::close(out[0]);
+        ::close(out[1]);
+        return;
+    }
+    std::vector<QByteArray> storage{program.toLocal8Bit()};
+    for (QString const& argument : arguments)
+        storage.push_back(argument.toLocal8Bit());
+    std::vector<char*> argv;
+    for (QByteArray& s : storage)
+        argv.push_back(s.data());
+    argv.push_back(nullptr);
+
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
+    posix_spawn_file_actions_adddup2(&actions, err[1], STDERR_FILENO);
+    pid_t pid = -1;
+    int const failed = ::posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    ::close(out[1]);
+    ::close(err[1]);
+    if (failed != 0) {
+        ::close(out[0]);
+        ::close(err[0]);
+        return;
+    }
+    child.pid = pid;
+    child.out = out[0];
+    child.err = err[0];
+    ::fcntl(child.out, F_SETFL, O_NONBLOCK);
+    ::fcntl(child.err, F_SETFL, O_NONBLOCK);
+    child.exited = int(::syscall(SYS_pidfd_open, pid, 0));
+}
+
+bool wait_for_finished(Child& child, int ms)
+{
+    if (child.pid <= 0 || child.finished)
+        return true;
+    using clock = std::chrono::steady_clock;
+    auto const deadline = clock::now() + std::chrono::milliseconds(ms);
+    while (true) {
+        int slice = -1;
+        if (ms >= 0)
+            slice = int(std::max<long long>(
+                0, std::chrono::duration_cast<std::chrono::milliseconds>(deadline - clock::now()).count()));
+        if (child.exited < 0) // no pidfd (kernels before 5.3): look for the end every 10 ms
+            slice = slice < 0 ? 10 : std::min(slice, 10);
+        // Closed descriptors (-1) are ignored by poll.
+        pollfd fds[3] = {{child.exited, POLLIN, 0}, {child.out, POLLIN, 0}, {child.err, POLLIN, 0}};
+        if (::poll(fds, 3, slice) < 0 && errno != EINTR)
+            return false;
+        if (fds[1].revents)
+            drain(child.out, child.output);
+        if (fds[2].revents)
+            drain(child.err, child.error);
+        // The child's end, not the end of its output, finishes the run: a process it started
+        // may keep the pipes open.
+        if (has_ended(child, fds[0])) {
+            reap(child);
+            return true;
+        }
+        if (ms >= 0 && clock::now() >= deadline)
+            return false;
+    }
+}
+
+void kill(Child& child)
+{
+    if (child.pid <= 0 || child.finished)
+        return;
+    ::kill(child.pid, SIGKILL);
+    reap(child);
+}
+
+int exit_code(Child const& child)
+{
+    if (child.pid <= 0 || !child.finished || !WIFEXITED(child.status))
+        return -1;
+    return WEXITSTATUS(child.status);
+}
+
+} // namespace child_process

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+#include <sys/types.h>
+
+// A child process started with posix_spawn, its standard output and error read through pipes.
+// The device worker starts dfu-util every half second for as long as the program runs;
+// posix_spawn lends the child the program's address space until exec (vfork), where a fork,
+// as QProcess does, copies the page tables of the whole GUI process at every run.
+namespace child_process {
+
+struct Child
+{
+    pid_t pid = -1; // -1: never started
+    int out = -1;
+    int err = -1;
+    int exited = -1; // readable once the child has ended (pidfd)
+    QByteArray output;
+    QByteArray error;
+    int status = 0; // waitpid status, once finished
+    bool reaped = false;
+    bool finished = false;
+
+    Child() = default;
+    Child(Child const&) = delete;
+    Child& operator=(Child const&) = delete;
+    ~Child();
+};
+
+// Starts program (searched in PATH when it holds no slash) with the program's environment;
+// child.pid stays -1 when it cannot be started.
+void start(Child& child, QString const& program, QStringList const& arguments);
+// Collects output until the child has ended (true) or ms have passed (false); -1: no limit.
+bool wait_for_finished(Child& child, int ms);
+// Ends the child with SIGKILL and reaps it.
+void kill(Child& child);
+// The exit code of a child that ended normally, otherwise -1.
+int exit_code(Child const& child);
+
+} // namespace child_process
