@@ -89,8 +89,12 @@ Result run_command(CmdID id, QStringList const& extra)
 
     if (id == list) {
         // The list run repeats every second: announced only by a more verbose debug stream.
-        QString probe;
-        if (QDebug(&probe).verbosity() > QDebug::DefaultVerbosity)
+        // Decided once: a QDebug stream per run costs more than the rest of the tool's scan.
+        static bool const verbose = [] {
+            QString probe;
+            return QDebug(&probe).verbosity() > QDebug::DefaultVerbosity;
+        }();
+        if (verbose)
             qDebug() << "Start " << program << arguments;
     } else {
         qInfo() << "Start " << program << arguments;
