@@ -37,8 +37,10 @@ DfuUtilParser::DfuUtilParser(QString const& output)
 {
     Patterns const& re = patterns();
     int device_lines = 0;
+    // The list runs twice a second: lines that cannot be device lines skip the expressions.
+    QLatin1String const found("Found DFU: ");
     for (QString const& line : output.split(QLatin1Char('\n'))) {
-        if (!re.prefix.match(line).hasMatch())
+        if (!line.startsWith(found) || !re.prefix.match(line).hasMatch())
             continue;
         QRegularExpressionMatch const serial = re.serial.match(line);
         if (!serial.hasMatch()) {
