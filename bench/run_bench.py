@@ -13,10 +13,12 @@ are measured here, each the median of several runs, side by side with its baseli
                worker's prescribed pauses; peak resident memory of the tool meanwhile.
 """
 
+import atexit
 import json
 import os
 import platform
 import re
+import shutil
 import signal
 import statistics
 import subprocess
@@ -33,6 +35,7 @@ RESCAN_PAUSE = 0.5  # the worker's pause between scans while no device is connec
 POLL_PAUSE = 1.0  # its pause between polls of a connected device
 INSTALL_BUTTON = (332, 437)  # centre of the install button in the unscaled window
 RUNTIME_DIR = tempfile.mkdtemp(prefix="kalvora-bench-xdg-")  # private (0700), as Qt wants it
+atexit.register(shutil.rmtree, RUNTIME_DIR, ignore_errors=True)
 
 
 class Build:
