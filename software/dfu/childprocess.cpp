@@ -19,6 +19,31 @@ namespace child_process {
 
 namespace {
 
+// A pipe whose ends are not inherited by other children.
+bool make_pipe(int fds[2])
+{
+#if defined(__linux__)
+    return ::pipe2(fds, O_CLOEXEC) == 0;
+#else
+    if (::pipe(fds) != 0)
+        return false;
+    ::fcntl(fds[0], F_SETFD, FD_CLOEXEC);
+    ::fcntl(fds[1], F_SETFD, FD_CLOEXEC);
+    return true;
+#endif
+}
+
+// A descriptor that becomes readable when the child ends; -1 where the system has none.
+int open_pidfd(pid_t pid)
+{
+#if defined(SYS_pidfd_open)
+    return int(::syscall(SYS_pidfd_open, pid, 0));
+#else
+    (void)pid;
+    return -1;
+#endif
+}
+
 void close_fd(int& fd)
 {
     if (fd >= 0)
@@ -77,9 +102,9 @@ void start(Child& child, QString const& program, QStringList const& arguments)
 {
     int out[2];
     int err[2];
-    if (::pipe2(out, O_CLOEXEC) != 0)
+    if (!make_pipe(out))
         return;
-    if (::pipe2(err, O_CLOEXEC) != 0) {
+    if (!make_pipe(err)) {
         ::close(out[0]);
         ::close(out[1]);
         return;
@@ -112,7 +137,7 @@ void start(Child& child, QString const& program, QStringList const& arguments)
     child.err = err[0];
     ::fcntl(child.out, F_SETFL, O_NONBLOCK);
     ::fcntl(child.err, F_SETFL, O_NONBLOCK);
-    child.exited = int(::syscall(SYS_pidfd_open, pid, 0));
+    child.exited = open_pidfd(pid);
 }
 
 bool wait_for_finished(Child& child, int ms)
