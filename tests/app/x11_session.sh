@@ -15,7 +15,13 @@ trap 'kill $(jobs -p) 2>/dev/null || true; rm -rf "$work"' EXIT
 export KALVORA_SIM_FAST_PROGRESS=1
 title="Kalvora Firmware Upgrade Tool"
 
-fail() { echo "FAIL: $*"; echo "--- log:"; tail -n 40 "$work/log" 2>/dev/null; exit 1; }
+fail()
+{
+    echo "FAIL: $*"
+    echo "--- log (first and last lines):"
+    { head -n 25 "$work/log"; echo "[...]"; tail -n 40 "$work/log"; } 2>/dev/null
+    exit 1
+}
 
 wait_for() # pattern seconds
 {
@@ -28,17 +34,38 @@ wait_for() # pattern seconds
 
 workdir_of_run() { sed -n '/make it executable: /{s/.*: "\(.*\)\/dfu-util".*/\1/p;q;}' "$work/log"; }
 
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" 2>/dev/null &
-for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
+for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
+[ -s "$work/display" ] || { cat "$work/xvfb.log"; fail "Xvfb did not start"; }
 export DISPLAY=":$(cat "$work/display")"
-openbox >/dev/null 2>&1 &
+# The program must show its window in this server, whatever platform the caller's environment names.
+export QT_QPA_PLATFORM=xcb
+unset WAYLAND_DISPLAY
+openbox >"$work/openbox.log" 2>&1 &
+for _ in $(seq 100); do wmctrl -m >/dev/null 2>&1 && break; sleep 0.1; done
+wmctrl -m >/dev/null 2>&1 || { cat "$work/openbox.log"; fail "the window manager did not start"; }
+
+# What the X server holds, for a failure that involves a window.
+describe_windows()
+{
+    echo "--- windows:"
+    wmctrl -lp 2>&1 || true
+    xwininfo -root -tree 2>&1 | grep -v -e '^ *$' | head -n 40 || true
+}
 
 start() # options...
 {
     "$program" "$@" 2>"$work/log" &
     pid=$!
-    window=$(timeout 30 xdotool search --sync --onlyvisible --name "^$title\$" | sed -n 1p) \
-        || fail "the window did not appear"
+    window=""
+    local deadline=$((SECONDS + 60))
+    while :; do
+        window=$(timeout 5 xdotool search --onlyvisible --name "^$title\$" 2>/dev/null | sed -n 1p) || true
+        [ -z "$window" ] || break
+        kill -0 "$pid" 2>/dev/null || fail "the program ended before its window appeared"
+        [ $SECONDS -lt $deadline ] || { describe_windows; fail "the window did not appear"; }
+        sleep 0.3
+    done
 }
 
 # 1. A whole upgrade, clicked like a person does.
@@ -65,10 +92,17 @@ echo "ok 1 - upgrade in a real window, closed cleanly"
 # 2. The log window.
 start -s -l
 wait_for "Info: Will use simulator" 30
-xdotool key --window "$window" ctrl+l
-sleep 1
-visible=$(xdotool search --onlyvisible --pid "$pid" | wc -l)
-[ "$visible" -ge 2 ] || fail "Ctrl+L did not show the log window ($visible visible windows)"
+# The shortcut belongs to the window, so it is typed into the active window, as a person would.
+wait_for "Starting sm_A" 30
+xdotool windowactivate --sync "$window" || fail "the window could not be activated"
+xdotool key ctrl+l
+visible=0
+for _ in $(seq 50); do
+    visible=$( (timeout 5 xdotool search --onlyvisible --pid "$pid" 2>/dev/null || true) | wc -l)
+    [ "$visible" -lt 2 ] || break
+    sleep 0.2
+done
+[ "$visible" -ge 2 ] || { describe_windows; fail "Ctrl+L did not show the log window ($visible visible windows)"; }
 import -window root "$out/x11-log-window.png"
 kill -TERM "$pid"
 wait "$pid" || fail "SIGTERM did not end the program with status 0"

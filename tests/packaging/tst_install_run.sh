@@ -107,7 +107,13 @@ app=$!
 # The default configuration plays a Rel-41 with an older revision: the flow offers the
 # upgrade, and the install button is clicked like a user would.
 wait_for "B2: Conn. to (DFU-SE) dev. with diff. FW rev." 90
-window=$(timeout 30 xdotool search --sync --onlyvisible --name "^$title\$" | sed -n 1p)
+# Each search is its own short run: xdotool ends on a window that goes away while it searches.
+window=""
+for _ in $(seq 60); do
+    window=$( (timeout 5 xdotool search --onlyvisible --name "^$title\$" 2>/dev/null || true) | sed -n 1p)
+    [ -z "$window" ] || break
+    sleep 0.5
+done
 [ -n "$window" ] || { echo "FAIL: no visible window named '$title'" >&2; exit 1; }
 eval "$(xdotool getwindowgeometry --shell "$window")"
 # The layout is drawn for 665 x 517; a scaled window scales the button with it.
