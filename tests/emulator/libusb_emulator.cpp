@@ -52,13 +52,27 @@ emu::Run& run()
     return r;
 }
 
-bool state_dir(std::string* dir)
+// Every entry point that touches the device runs its body with the device's state folder
+// locked and its configuration loaded, and saves the configuration when the body changed it.
+// Without a state folder (no emulated device set up) the body does not run and `absent` is
+// returned. The first call of a run, the device list, also creates the state files a new
+// device starts with.
+template <typename Body>
+int with_device(int absent, Body body, bool create_files = false)
 {
-    char const* d = std::getenv(emu::dir_variable);
-    if (!d || !*d)
-        return false;
-    *dir = d;
-    return true;
+    char const* dir = std::getenv(emu::dir_variable);
+    if (!dir || !*dir)
+        return absent;
+    emu::State const s(dir);
+    emu::State::Lock const lock(s);
+    if (create_files)
+        s.ensure_files();
+    emu::Config c = s.load();
+    emu::Config const before = c;
+    int const result = body(s, c);
+    if (c.values != before.values)
+        s.save(c);
+    return result;
 }
 
 void log_line(emu::State const& s, std::string const& text)
@@ -157,30 +171,23 @@ bool reachable(emu::Config& c, libusb_device_handle const* h)
 int transfer(libusb_device_handle* h, uint8_t type, uint8_t request, uint16_t value,
              uint16_t index, unsigned char* data, uint16_t length)
 {
-    std::string dir;
-    if (!state_dir(&dir))
-        return LIBUSB_ERROR_NO_DEVICE;
-    emu::State const s(dir);
-    emu::State::Lock const lock(s);
-    emu::Config c = s.load();
-    emu::Config const before = c;
-    int result = LIBUSB_ERROR_NO_DEVICE;
-    if (reachable(c, h)) {
-        if ((type & 0x60) == 0 && request == LIBUSB_REQUEST_GET_DESCRIPTOR && (type & 0x80))
-            result = get_descriptor(c, h->dev->index, value, data, length);
-        else if ((type & 0x60) == LIBUSB_REQUEST_TYPE_CLASS)
-            result = emu::class_request(s, run(), c, type, request, value, data, length);
-        else
-            result = LIBUSB_ERROR_PIPE;
-    }
-    if (c.values != before.values)
-        s.save(c);
-    log_line(s, "dev=" + std::to_string(h->address) + " " + emu::request_name(type, request) +
-                    " type=" + std::to_string(type) + " wValue=" + std::to_string(value) +
-                    " wIndex=" + std::to_string(index) + " wLength=" + std::to_string(length) +
-                    " -> " + std::to_string(result) + " state=" + c.get("dfu_state", "2") +
-                    " status=" + c.get("dfu_status", "0"));
-    return result;
+    return with_device(LIBUSB_ERROR_NO_DEVICE, [&](emu::State const& s, emu::Config& c) {
+        int result = LIBUSB_ERROR_NO_DEVICE;
+        if (reachable(c, h)) {
+            if ((type & 0x60) == 0 && request == LIBUSB_REQUEST_GET_DESCRIPTOR && (type & 0x80))
+                result = get_descriptor(c, h->dev->index, value, data, length);
+            else if ((type & 0x60) == LIBUSB_REQUEST_TYPE_CLASS)
+                result = emu::class_request(s, run(), c, type, request, value, data, length);
+            else
+                result = LIBUSB_ERROR_PIPE;
+        }
+        log_line(s, "dev=" + std::to_string(h->address) + " " + emu::request_name(type, request) +
+                        " type=" + std::to_string(type) + " wValue=" + std::to_string(value) +
+                        " wIndex=" + std::to_string(index) + " wLength=" + std::to_string(length) +
+                        " -> " + std::to_string(result) + " state=" + c.get("dfu_state", "2") +
+                        " status=" + c.get("dfu_status", "0"));
+        return result;
+    });
 }
 
 } // namespace
@@ -236,21 +243,14 @@ ssize_t LIBUSB_CALL libusb_get_device_list(libusb_context*, libusb_device*** lis
     if (!out)
         return LIBUSB_ERROR_NO_MEM;
     *list = out;
-    std::string dir;
-    if (!state_dir(&dir))
-        return 0;
-    emu::State const s(dir);
-    emu::State::Lock const lock(s);
-    s.ensure_files();
-    emu::Config c = s.load();
-    bool const present = emu::refresh_presence(c);
-    s.save(c);
-    if (!present)
-        return 0;
-    int const devices = c.get("second_serial").empty() ? 1 : 2;
-    for (int i = 0; i < devices; ++i)
-        out[i] = new libusb_device{1, i, int(c.number("address", 5)) + i};
-    return devices;
+    return with_device(0, [&](emu::State const&, emu::Config& c) {
+        if (!emu::refresh_presence(c))
+            return 0;
+        int const devices = c.get("second_serial").empty() ? 1 : 2;
+        for (int i = 0; i < devices; ++i)
+            out[i] = new libusb_device{1, i, int(c.number("address", 5)) + i};
+        return devices;
+    }, true);
 }
 
 void LIBUSB_CALL libusb_free_device_list(libusb_device** list, int unref_devices)
@@ -365,24 +365,21 @@ void LIBUSB_CALL libusb_free_config_descriptor(struct libusb_config_descriptor* 
 
 int LIBUSB_CALL libusb_open(libusb_device* dev, libusb_device_handle** handle)
 {
-    std::string dir;
-    if (!state_dir(&dir))
-        return LIBUSB_ERROR_NO_DEVICE;
-    emu::State const s(dir);
-    emu::State::Lock const lock(s);
-    emu::Config c = s.load();
-    std::string param;
-    int result = LIBUSB_SUCCESS;
-    if (emu::fault_set(c, run(), "refuse_open", &param)) {
-        emu::charge_fault(c, run(), "refuse_open");
-        result = LIBUSB_ERROR_ACCESS;
-    } else {
-        libusb_device_handle probe{dev, dev->address};
-        if (!reachable(c, &probe))
-            result = LIBUSB_ERROR_NO_DEVICE;
-    }
-    s.save(c);
-    log_line(s, "dev=" + std::to_string(dev->address) + " OPEN -> " + std::to_string(result));
+    auto const open = [&](emu::State const& s, emu::Config& c) {
+        std::string param;
+        int result = LIBUSB_SUCCESS;
+        if (emu::fault_set(c, run(), "refuse_open", &param)) {
+            emu::charge_fault(c, run(), "refuse_open");
+            result = LIBUSB_ERROR_ACCESS;
+        } else {
+            libusb_device_handle probe{dev, dev->address};
+            if (!reachable(c, &probe))
+                result = LIBUSB_ERROR_NO_DEVICE;
+        }
+        log_line(s, "dev=" + std::to_string(dev->address) + " OPEN -> " + std::to_string(result));
+        return result;
+    };
+    int const result = with_device(LIBUSB_ERROR_NO_DEVICE, open);
     if (result != LIBUSB_SUCCESS)
         return result;
     *handle = new libusb_device_handle{libusb_ref_device(dev), dev->address};
@@ -401,23 +398,19 @@ void LIBUSB_CALL libusb_close(libusb_device_handle* handle)
 // dfuERROR enters it here.
 int LIBUSB_CALL libusb_claim_interface(libusb_device_handle* handle, int)
 {
-    std::string dir;
-    if (!state_dir(&dir))
-        return LIBUSB_ERROR_NO_DEVICE;
-    emu::State const s(dir);
-    emu::State::Lock const lock(s);
-    emu::Config c = s.load();
-    std::string param;
-    int result = reachable(c, handle) ? LIBUSB_SUCCESS : LIBUSB_ERROR_NO_DEVICE;
-    if (result == LIBUSB_SUCCESS && emu::fault_set(c, run(), "start_error", &param) &&
-        !run().faults.count("start_error")) {
-        emu::charge_fault(c, run(), "start_error");
-        c.set("dfu_state", emu::dfu::dfuERROR);
-        c.set("dfu_status", emu::dfu::errUNKNOWN);
-    }
-    s.save(c);
-    log_line(s, "dev=" + std::to_string(handle->address) + " CLAIM -> " + std::to_string(result));
-    return result;
+    return with_device(LIBUSB_ERROR_NO_DEVICE, [&](emu::State const& s, emu::Config& c) {
+        std::string param;
+        int const result = reachable(c, handle) ? LIBUSB_SUCCESS : LIBUSB_ERROR_NO_DEVICE;
+        if (result == LIBUSB_SUCCESS && emu::fault_set(c, run(), "start_error", &param) &&
+            !run().faults.count("start_error")) {
+            emu::charge_fault(c, run(), "start_error");
+            c.set("dfu_state", emu::dfu::dfuERROR);
+            c.set("dfu_status", emu::dfu::errUNKNOWN);
+        }
+        log_line(s, "dev=" + std::to_string(handle->address) + " CLAIM -> " +
+                        std::to_string(result));
+        return result;
+    });
 }
 
 int LIBUSB_CALL libusb_release_interface(libusb_device_handle*, int)
