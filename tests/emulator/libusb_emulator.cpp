@@ -293,24 +293,26 @@ int LIBUSB_CALL libusb_get_port_numbers(libusb_device* dev, uint8_t* ports, int 
     return 1;
 }
 
+// Decoded from the same bytes that the device returns for GET_DESCRIPTOR.
 int LIBUSB_CALL libusb_get_device_descriptor(libusb_device*, struct libusb_device_descriptor* d)
 {
     unsigned char raw[18];
     device_descriptor(raw, 18);
+    auto const word = [&raw](int at) { return uint16_t(raw[at] | raw[at + 1] << 8); };
     d->bLength = raw[0];
     d->bDescriptorType = raw[1];
-    d->bcdUSB = 0x0200;
-    d->bDeviceClass = 0;
-    d->bDeviceSubClass = 0;
-    d->bDeviceProtocol = 0;
-    d->bMaxPacketSize0 = 64;
-    d->idVendor = 0x0483;
-    d->idProduct = 0xdf11;
-    d->bcdDevice = 0x2200;
-    d->iManufacturer = 1;
-    d->iProduct = 2;
-    d->iSerialNumber = 3;
-    d->bNumConfigurations = 1;
+    d->bcdUSB = word(2);
+    d->bDeviceClass = raw[4];
+    d->bDeviceSubClass = raw[5];
+    d->bDeviceProtocol = raw[6];
+    d->bMaxPacketSize0 = raw[7];
+    d->idVendor = word(8);
+    d->idProduct = word(10);
+    d->bcdDevice = word(12);
+    d->iManufacturer = raw[14];
+    d->iProduct = raw[15];
+    d->iSerialNumber = raw[16];
+    d->bNumConfigurations = raw[17];
     return 0;
 }
 
