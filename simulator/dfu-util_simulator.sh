@@ -4,6 +4,7 @@
 #   dfu-util_simulator.sh --dfu-util-command WORD [--fast-progress] [dfu-util arguments]
 #
 # WORD is list, version, upload_OTP, upload_FW, download_FW or setup_prepared_config NAME.
+# The dfu-util arguments understood are -d, -a, -s, -U, -D, -S, -l and -V.
 # The device lives between runs in a state folder of the program that starts the script
 # (its parent process): "$TMPDIR/kalvora-dfu-sim.<pid>". Folders of programs that have
 # ended are removed when a new one is made.
@@ -249,9 +250,36 @@ device_count()
     fi
 }
 
+serial_of() # index of a present device: sets serial; further ones count up the last byte
+{
+    serial=$SERIAL
+    [ "$1" -gt 0 ] && serial=$(printf '%s%02X' "${SERIAL%??}" $((0x${SERIAL#"${SERIAL%??}"} + $1)))
+    return 0
+}
+
+# Whether -S selects the device with that serial number. dfu-util compares a device in DFU
+# mode with the part after the comma of "-S RUNTIME,DFU", or with the whole value.
+selected() # serial
+{
+    [ -z "$wanted_serial" ] || [ "$1" = "${wanted_serial#*,}" ]
+}
+
+selected_count()
+{
+    present=$(device_count)
+    count=0
+    n=0
+    while [ $n -lt "$present" ]; do
+        serial_of $n
+        selected "$serial" && count=$((count + 1))
+        n=$((n + 1))
+    done
+    echo "$count"
+}
+
 require_one_device()
 {
-    case $(device_count) in
+    case $(selected_count) in
     0) fail 74 'No DFU capable USB device available' ;;
     1) ;;
     *) fail 74 "More than one DFU capable USB device found! Try \`--list' and specify the serial number or disconnect all but one device" ;;
@@ -328,8 +356,8 @@ do_list()
     devnum=$((7 + $(cat "$state/replugs")))
     n=0
     while [ $n -lt "$count" ]; do
-        serial=$SERIAL
-        [ $n -gt 0 ] && serial=$(printf '%s%02X' "${SERIAL%??}" $((0x${SERIAL#"${SERIAL%??}"} + n)))
+        serial_of $n
+        selected "$serial" || { n=$((n + 1)); continue; }
         for a in 3 2 1 0; do
             printf 'Found DFU: [0483:df11] ver=2200, devnum=%d, cfg=1, intf=0, path="1-%d", alt=%d, name="%s", serial="%s"\n' \
                 $((devnum + n)) $((2 + n)) "$a" "$(alt_name "$a")" "$serial"
@@ -470,13 +498,14 @@ if [ "$word" = version ]; then
 fi
 load_config
 
-vendor='' alt='' range='' target='' image=''
+vendor='' alt='' range='' target='' image='' wanted_serial=''
 while [ $# -gt 0 ]; do
     case $1 in
-    -d | -a | -s | -U | -D) [ $# -ge 2 ] || fail 64 "option $1 needs a value" ;;
+    -d | -a | -s | -U | -D | -S) [ $# -ge 2 ] || fail 64 "option $1 needs a value" ;;
     esac
     case $1 in
     -d) vendor=${2%%:*}; shift ;;
+    -S) wanted_serial=$2; shift ;;
     -a) alt=$2; shift ;;
     -s) range=$2; shift ;;
     -U) target=$2; shift ;;
