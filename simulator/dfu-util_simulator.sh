@@ -84,6 +84,44 @@ progress() # label, done, total: one frame of dfu-util's progress bar
     printf '\r%s\t[%-25s] %3d%% %12d bytes' "$1" "$bar" $(($2 * 100 / $3)) "$2"
 }
 
+# dfu-util draws a frame when the bar grows, that is after the first 2048-byte transfer
+# that reaches the next 25th of the total.
+transfer_at() # step from 0 to 25, total: sets at, the bytes moved by then
+{
+    at=$((($1 * $2 + 25 * 2048 - 1) / (25 * 2048)))
+    at=$((at * 2048))
+    [ "$at" -le "$2" ] || at=$2
+}
+
+# The frames of a read: one before the first transfer, one whenever the bar grows, the
+# whole at the end. A long read takes its time, spread over the frames. A frame waits for
+# its moment counted from the start, so that the time spent between the waits does not add
+# up, and only once a wait is worth the two processes it costs.
+upload_progress() # length
+{
+    progress Upload 0 1
+    if [ "$1" -gt 2048 ]; then
+        per_ms=$((fast ? 4000 : 160)) # bytes
+        start=$(now_ms)
+        shown=0 waited=0 i=1
+        while [ $i -lt 25 ]; do
+            transfer_at $i "$1"
+            if [ "$at" -gt "$shown" ] && [ "$at" -lt "$1" ]; then
+                if [ $((at / per_ms - waited)) -ge 40 ]; then
+                    waited=$((at / per_ms))
+                    sleep_until $((start + waited))
+                fi
+                progress Upload "$at" "$1"
+                shown=$at
+            fi
+            i=$((i + 1))
+        done
+        sleep_until $((start + $1 / per_ms))
+    fi
+    progress Upload "$1" "$1"
+    printf '\nUpload done.\n'
+}
+
 # ---------------------------------------------------------------------------------------
 # Small tools
 
@@ -99,6 +137,12 @@ now_ms()
 sleep_ms()
 {
     sleep "$(($1 / 1000)).$(printf '%03d' $(($1 % 1000)))"
+}
+
+sleep_until() # moment in milliseconds, as now_ms counts them
+{
+    left=$(($1 - $(now_ms)))
+    [ "$left" -le 0 ] || sleep_ms "$left"
 }
 
 erased() # count: that many 0xFF bytes
@@ -397,8 +441,8 @@ do_upload()
     else
         ensure_flash "$(dirname "$target")"
         memory=$state/flash.bin
-        [ "$length" -gt 2048 ] && sleep_ms $((length / (fast ? 4000 : 160)))
     fi
+    upload_progress "$length"
     tail -c +$((offset + 1)) "$memory" | head -c "$length" >"$target"
     got=$(file_size "$target")
     [ "$got" -lt "$length" ] && erased $((length - got)) >>"$target"
@@ -407,8 +451,6 @@ do_upload()
         value=$(od -An -tu1 -j "$middle" -N1 "$target" | tr -d ' ')
         byte "$(printf '%02x' $((255 - value)))" | patch "$target" "$middle"
     fi
-    progress Upload "$length" "$length"
-    printf '\nUpload done.\n'
 }
 
 do_download()
@@ -432,7 +474,12 @@ do_download()
 
     # The sectors are erased first, then written.
     i=0
-    while [ $i -le 25 ]; do progress 'Erase   ' $((total * i / 25)) "$total"; [ $i -lt 25 ] && sleep_ms $((step_ms / 3)); i=$((i + 1)); done
+    while [ $i -le 25 ]; do
+        transfer_at $i "$total"
+        progress 'Erase   ' "$at" "$total"
+        [ $i -lt 25 ] && sleep_ms $((step_ms / 3))
+        i=$((i + 1))
+    done
     printf '\nErase    done.\n'
     ensure_flash "$(dirname "$image")"
     { head -c "$offset" "$state/flash.bin"; erased $((total)); } >"$state/flash.new"
@@ -441,10 +488,10 @@ do_download()
 
     i=0
     while [ $i -le 25 ]; do
-        progress Download $((total * i / 25)) "$total"
+        transfer_at $i "$total"
+        progress Download "$at" "$total"
         if [ $i = 12 ] && [ "$UNPLUG_DURING_DOWNLOAD" = yes ] && [ ! -f "$state/unplugged" ]; then
-            written=$((total * i / 25))
-            head -c "$written" "$image" | patch "$state/flash.new" "$offset"
+            head -c "$at" "$image" | patch "$state/flash.new" "$offset"
             mv "$state/flash.new" "$state/flash.bin"
             : >"$state/unplugged"
             unplug_for_a_while
