@@ -1,5 +1,7 @@
 #include "bootloader.h"
 
+#include "timing.h"
+
 #include <algorithm>
 #include <cstring>
 
@@ -73,9 +75,9 @@ bool otp_locked(State const& s, std::uint32_t address, std::uint32_t length)
 }
 
 // Programming can only clear bits (flash and OTP); option bytes are replaced.
-int write_block(State const& s, Run& run, Config& c, std::uint32_t address)
+int write_block(State const& s, Run& run, Config& c, std::uint32_t address,
+                std::vector<std::uint8_t> data)
 {
-    std::vector<std::uint8_t> data = s.read_file("pending.bin");
     Region const* r = region_of(address, std::uint32_t(data.size()));
     if (!r || r->base == feature_base)
         return dfu::errTARGET;
@@ -96,32 +98,81 @@ int write_block(State const& s, Run& run, Config& c, std::uint32_t address)
                                                                           : dfu::errWRITE;
 }
 
-int execute(State const& s, Run& run, Config& c)
+// What carrying out a command did: its DFU status, how long it keeps the device busy, and
+// the bytes it erased or wrote.
+struct Outcome
 {
+    int status = dfu::OK;
+    long long busy_us = 0;
+    char const* phase = nullptr; // "erase" or "write"
+    std::uint32_t bytes = 0;
+};
+
+Outcome execute(State const& s, Run& run, Config& c)
+{
+    timing::Model const m = timing::model_of(c);
     std::string const op = c.get("pending");
     std::uint32_t const address = std::uint32_t(c.number("pending_addr"));
     if (op == "setaddr") {
         if (!region_of(address))
-            return dfu::errTARGET;
+            return {dfu::errTARGET};
         c.set("pointer", address);
-        return dfu::OK;
+        return {dfu::OK};
     }
-    if (op == "erase")
-        return erase_sector(s, run, c, address);
+    if (op == "erase") {
+        std::uint32_t start = 0;
+        std::uint32_t size = 0;
+        flash_sector(address, &start, &size);
+        return {erase_sector(s, run, c, address), timing::erase_us(m, size), "erase", size};
+    }
     if (op == "masserase" || op == "unprotect") {
         for (std::uint32_t a = flash_base; a < flash_base + flash_size;) {
             std::uint32_t start = 0;
             std::uint32_t size = 0;
             flash_sector(a, &start, &size);
             if (int const st = erase_sector(s, run, c, a); st != dfu::OK)
-                return st;
+                return {st};
             a = start + size;
         }
-        return dfu::OK;
+        return {dfu::OK, timing::erase_us(m, flash_size), "erase", flash_size};
     }
-    if (op == "write")
-        return write_block(s, run, c, address);
-    return dfu::errUNKNOWN;
+    if (op == "write") {
+        std::vector<std::uint8_t> data = s.read_file("pending.bin");
+        std::uint32_t const size = std::uint32_t(data.size());
+        return {write_block(s, run, c, address, std::move(data)), timing::program_us(m, size),
+                "write", size};
+    }
+    return {dfu::errUNKNOWN};
+}
+
+// The progress record of a download (one run): progress.log starts afresh with the run's
+// first erase or write. "<ms> <phase> 0" marks the start of the erase and of the write,
+// "<ms> <phase> <bytes so far>" the end of each operation, stamped with the time the device
+// finished it.
+void begin_progress(State const& s, Run& run, Outcome const& o)
+{
+    run.busy_phase = nullptr;
+    if (!o.phase)
+        return;
+    if (run.progress.empty())
+        s.write_file("progress.log", {});
+    if (run.progress.emplace(o.phase, 0).second)
+        s.append_line("progress.log", std::to_string(now_ms()) + " " + o.phase + " 0");
+    if (o.status == dfu::OK) {
+        run.busy_phase = o.phase;
+        run.busy_bytes = o.bytes;
+    }
+}
+
+void end_progress(State const& s, Run& run, long long done_us)
+{
+    if (!run.busy_phase)
+        return;
+    long long& bytes = run.progress[run.busy_phase];
+    bytes += run.busy_bytes;
+    s.append_line("progress.log", std::to_string(done_us / 1000) + " " + run.busy_phase + " " +
+                                      std::to_string(bytes));
+    run.busy_phase = nullptr;
 }
 
 int answer_status(std::uint8_t* data, std::uint16_t length, int status, int poll, int state)
@@ -133,8 +184,10 @@ int answer_status(std::uint8_t* data, std::uint16_t length, int status, int poll
     return std::min<int>(length, 6);
 }
 
-// The first GETSTATUS after a request answers dfuDNBUSY and carries it out; the next one
-// tells the outcome. The leave request is answered by dfuMANIFEST, and the device is gone.
+// The first GETSTATUS after a request answers dfuDNBUSY with the operation's time as
+// bwPollTimeout and carries it out; the operation starts when that answer has gone, and until
+// it is done every GETSTATUS answers dfuDNBUSY with the time left. The next one tells the
+// outcome. The leave request is answered by dfuMANIFEST, and the device is gone.
 int get_status(State const& s, Run& run, Config& c, std::uint8_t* data, std::uint16_t length)
 {
     int const state = int(c.number("dfu_state", dfu::dfuIDLE));
@@ -158,12 +211,20 @@ int get_status(State const& s, Run& run, Config& c, std::uint8_t* data, std::uin
             if (limit <= 0 || ++run.busy_polls <= limit)
                 return answer_status(data, length, dfu::OK, busy_poll_ms, dfu::dfuDNBUSY);
         }
-        c.set("outcome", execute(s, run, c));
+        Outcome const o = execute(s, run, c);
+        begin_progress(s, run, o);
+        c.set("outcome", o.status);
+        c.set("busy_until_us",
+              now_us() + timing::transfer_us(timing::model_of(c), length) + o.busy_us);
         c.erase("pending");
         set_state(c, dfu::dfuDNBUSY);
-        return answer_status(data, length, dfu::OK, 0, dfu::dfuDNBUSY);
+        return answer_status(data, length, dfu::OK, timing::poll_ms(o.busy_us), dfu::dfuDNBUSY);
     }
     if (state == dfu::dfuDNBUSY) {
+        long long const until = c.number("busy_until_us");
+        if (long long const left = until - now_us(); left > 0)
+            return answer_status(data, length, dfu::OK, timing::poll_ms(left), dfu::dfuDNBUSY);
+        end_progress(s, run, until);
         int const outcome = int(c.number("outcome"));
         if (outcome == dfu::OK)
             set_state(c, dfu::dfuDNLOAD_IDLE);

@@ -33,14 +33,18 @@ enum Status : int {
 };
 } // namespace dfu
 
-// What one process (one dfu-util run) remembers: the faults it has been charged for, and
-// its own counts of uploads, data downloads and busy answers.
+// What one process (one dfu-util run) remembers: the faults it has been charged for, its own
+// counts of uploads, data downloads and busy answers, and its download's progress: bytes
+// erased and written so far, and the operation the device is busy with.
 struct Run
 {
     std::map<std::string, std::string> faults;
     int uploads = 0;
     int dnloads = 0;
     int busy_polls = 0;
+    std::map<std::string, long long> progress;
+    char const* busy_phase = nullptr;
+    std::uint32_t busy_bytes = 0;
 };
 
 // The fault's parameter when it is set for this run (charging one of its runs on first

@@ -2,14 +2,15 @@
 //
 //   emulated_device DIR create [options]      memories and settings of a new device
 //   emulated_device DIR fault NAME [PARAM [RUNS]]
-//   emulated_device DIR set KEY VALUE         e.g. present 0, reappear_ms -1, second_serial AB12
+//   emulated_device DIR set KEY VALUE         e.g. present 0, reappear_ms -1, second_serial AB12,
+//                                             timing realistic, time_scale 0.25
 //   emulated_device run [options] [-- PROGRAM ARGS...]
 //
 // Options: --serial HEX, --otp-type N, --otp-blank, --flash FILE, --revision REV,
-// --product-type N, --reappear-ms N. "run" makes a device in a new temporary folder (by
-// default a Rel-41 with the carried firmware at revision C3), points KALVORA_EMULATOR_DIR and
-// LD_LIBRARY_PATH at it and at the stand-in libusb, and runs the program (by default the
-// built kalvora-upgrade with the log window).
+// --product-type N, --reappear-ms N, --timing realistic, --time-scale F. "run" makes a device
+// in a new temporary folder (by default a Rel-41 with the carried firmware at revision C3),
+// points KALVORA_EMULATOR_DIR and LD_LIBRARY_PATH at it and at the stand-in libusb, and runs
+// the program (by default the built kalvora-upgrade with the log window).
 
 #include "emustate.h"
 
@@ -33,6 +34,8 @@ struct Options
     std::string revision;
     int product_type = -1;
     std::string reappear_ms;
+    std::string timing;
+    std::string time_scale;
 };
 
 int usage()
@@ -43,7 +46,7 @@ int usage()
                  "       emulated_device DIR set KEY VALUE\n"
                  "       emulated_device run [options] [-- PROGRAM ARGS...]\n"
                  "options: --serial HEX --otp-type N --otp-blank --flash FILE --revision REV\n"
-                 "         --product-type N --reappear-ms N\n");
+                 "         --product-type N --reappear-ms N --timing realistic --time-scale F\n");
     return 2;
 }
 
@@ -71,6 +74,10 @@ bool parse_options(int argc, char** argv, int& i, Options& o)
             o.product_type = int(std::strtol(value.c_str(), nullptr, 0));
         else if (name == "--reappear-ms")
             o.reappear_ms = value;
+        else if (name == "--timing")
+            o.timing = value;
+        else if (name == "--time-scale")
+            o.time_scale = value;
         else
             return false;
     }
@@ -87,6 +94,10 @@ bool create(std::string const& dir, Options const& o)
         c.set("serial", o.serial);
     if (!o.reappear_ms.empty())
         c.set("reappear_ms", o.reappear_ms);
+    if (!o.timing.empty())
+        c.set("timing", o.timing);
+    if (!o.time_scale.empty())
+        c.set("time_scale", o.time_scale);
     s.save(c);
     std::vector<std::uint8_t> otp(emu::otp_size, 0xFF);
     if (!o.otp_blank) {

@@ -136,3 +136,20 @@ int EmulatedDevice::countTransfers(QString const& part) const
 {
     return int(transfers().filter(part).size());
 }
+
+QVector<EmulatedDevice::Progress> EmulatedDevice::progress() const
+{
+    emu::State const s = state_of(dir());
+    emu::State::Lock const lock(s);
+    QFile f(state.filePath(QStringLiteral("progress.log")));
+    QVector<Progress> points;
+    if (!f.open(QIODevice::ReadOnly))
+        return points;
+    for (QByteArray const& line : f.readAll().split('\n')) {
+        QList<QByteArray> const fields = line.split(' ');
+        if (fields.size() == 3)
+            points.append(
+                {fields[0].toLongLong(), QString::fromLatin1(fields[1]), fields[2].toLongLong()});
+    }
+    return points;
+}

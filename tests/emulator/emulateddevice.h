@@ -4,6 +4,7 @@
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
+#include <QVector>
 
 // One emulated ST DfuSe bootloader for a test: its state lives in a temporary folder, and the
 // constructor points KALVORA_EMULATOR_DIR and LD_LIBRARY_PATH at it and at the stand-in
@@ -38,6 +39,17 @@ public:
 
     QStringList transfers() const; // the log, one line per transfer
     int countTransfers(QString const& part) const;
+
+    // A point of the last download's progress record: at ms (since the epoch) the device had
+    // finished erasing (phase "erase": whole sectors) or writing ("write": image bytes) this
+    // many bytes. Each phase starts with a point of 0 bytes; the erase comes first.
+    struct Progress
+    {
+        qint64 ms = 0;
+        QString phase;
+        qint64 bytes = 0;
+    };
+    QVector<Progress> progress() const; // empty before the first download
 
 private:
     QTemporaryDir state;

@@ -196,10 +196,9 @@ void State::write_file(char const* name, std::vector<std::uint8_t> const& bytes)
     ::close(fd);
 }
 
-void State::append_log(std::string const& line) const
+void State::append_line(char const* name, std::string const& line) const
 {
-    int const fd = ::open(path("transfers.log").c_str(),
-                          O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
+    int const fd = ::open(path(name).c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
     if (fd < 0)
         return;
     std::string const text = line + "\n";
@@ -212,6 +211,12 @@ long long now_ms()
 {
     using namespace std::chrono;
     return duration_cast<milliseconds>(system_clock::now().time_since_epoch()).count();
+}
+
+long long now_us()
+{
+    using namespace std::chrono;
+    return duration_cast<microseconds>(system_clock::now().time_since_epoch()).count();
 }
 
 std::vector<std::uint8_t> otp_record(std::uint8_t type)

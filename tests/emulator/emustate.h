@@ -3,9 +3,9 @@
 // The persistent state of the emulated ST DfuSe bootloader: a folder, named by the environment
 // variable KALVORA_EMULATOR_DIR, that outlives every dfu-util run. It holds the memories
 // (flash.bin, otp.bin, option.bin, feature.bin), the settings and faults (device.conf), the
-// data of a pending download block (pending.bin) and a log of every control transfer
-// (transfers.log). Plain C++ without Qt: the stand-in libusb, the state helper command and
-// the tests share it.
+// data of a pending download block (pending.bin), a log of every control transfer
+// (transfers.log) and the progress record of the last download (progress.log). Plain C++
+// without Qt: the stand-in libusb, the state helper command and the tests share it.
 
 #include <cstdint>
 #include <map>
@@ -89,14 +89,16 @@ public:
 
     std::vector<std::uint8_t> read_file(char const* name) const;
     void write_file(char const* name, std::vector<std::uint8_t> const& bytes) const;
-    void append_log(std::string const& line) const;
+    void append_line(char const* name, std::string const& line) const;
+    void append_log(std::string const& line) const { append_line("transfers.log", line); }
 
 private:
     std::string folder;
 };
 
-// Time in milliseconds since the epoch, for presence deadlines shared between processes.
+// Time since the epoch, for deadlines shared between processes.
 long long now_ms();
+long long now_us();
 
 // The OTP product record: marker 11 47 23 01, type, FF FF FF, eight bytes.
 std::vector<std::uint8_t> otp_record(std::uint8_t type);

@@ -5,16 +5,19 @@
 
 #include "bootloader.h"
 #include "emustate.h"
+#include "timing.h"
 
 #pragma GCC visibility push(default)
 #include <libusb.h>
 #pragma GCC visibility pop
 
+#include <chrono>
 #include <cstdarg>
 #include <cstdlib>
 #include <cstring>
 #include <new>
 #include <string>
+#include <thread>
 
 #include <unistd.h>
 
@@ -168,8 +171,9 @@ bool reachable(emu::Config& c, libusb_device_handle const* h)
     return address == h->address;
 }
 
-int transfer(libusb_device_handle* h, uint8_t type, uint8_t request, uint16_t value,
-             uint16_t index, unsigned char* data, uint16_t length)
+// Sets bus_us to the time the transfer takes on the bus (none with the default timing).
+int transfer(libusb_device_handle* h, uint8_t type, uint8_t request, uint16_t value, uint16_t index,
+             unsigned char* data, uint16_t length, long long* bus_us)
 {
     return with_device(LIBUSB_ERROR_NO_DEVICE, [&](emu::State const& s, emu::Config& c) {
         int result = LIBUSB_ERROR_NO_DEVICE;
@@ -186,6 +190,7 @@ int transfer(libusb_device_handle* h, uint8_t type, uint8_t request, uint16_t va
                         " wIndex=" + std::to_string(index) + " wLength=" + std::to_string(length) +
                         " -> " + std::to_string(result) + " state=" + c.get("dfu_state", "2") +
                         " status=" + c.get("dfu_status", "0"));
+        *bus_us = emu::timing::transfer_us(emu::timing::model_of(c), result);
         return result;
     });
 }
@@ -436,7 +441,13 @@ int LIBUSB_CALL libusb_control_transfer(libusb_device_handle* handle, uint8_t re
 {
     if (!handle)
         return LIBUSB_ERROR_INVALID_PARAM;
-    return transfer(handle, request_type, request, value, index, data, length);
+    // The wait is outside the state folder's lock, so that others can look at the device.
+    auto const begin = std::chrono::steady_clock::now();
+    long long bus_us = 0;
+    int const result = transfer(handle, request_type, request, value, index, data, length, &bus_us);
+    if (bus_us > 0)
+        std::this_thread::sleep_until(begin + std::chrono::microseconds(bus_us));
+    return result;
 }
 
 } // extern "C"
