@@ -7,6 +7,7 @@
 #include "dfu/dfuutilparser.h"
 
 #include <QFile>
+#include <QProcess>
 #include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -25,10 +26,14 @@ private slots:
     void upload();
     void uploadFault_data();
     void uploadFault();
+    void serialSelect_data();
+    void serialSelect();
 
 private:
     static QByteArray otpWithRecord(char type);
     static QByteArray readFile(QString const& path);
+
+    QString tool_path() const { return tool.filePath(QStringLiteral("dfu-util")); }
 
     QTemporaryDir tool;
     QTemporaryDir work;
@@ -188,6 +193,89 @@ void TestEmulator::uploadFault()
         QCOMPARE(device.countTransfers(QStringLiteral(" CLRSTATUS ")), 1);
     if (fault == QLatin1String("stuck_busy"))
         QVERIFY(device.countTransfers(QStringLiteral("GETSTATUS")) >= 10);
+}
+
+void TestEmulator::serialSelect_data()
+{
+    QTest::addColumn<int>("id");
+    QTest::addColumn<QStringList>("range"); // arguments in front of the file
+    QTest::addColumn<QString>("secondSerial");
+    QTest::addColumn<QString>("serial"); // after "-S"; empty: no "-S"
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<int>("claimedDevice"); // its address; 0: no device claimed
+    QTest::addColumn<QString>("error");     // a line of standard error
+
+    QString const own = QStringLiteral("376235643036");
+    QString const second = QStringLiteral("3762356430A7");
+    QString const absent = QStringLiteral("000000000000");
+    QString const noDevice = QStringLiteral("dfu-util: No DFU capable USB device available");
+    QStringList const image{"-s", "0x08000000:807136", "-U"};
+    int const otp = DFU::upload_OTP;
+    int const info = DFU::upload_FW_Info;
+
+    QTest::newRow("OTP by its serial") << otp << QStringList() << "" << own << 0 << 5 << "";
+    QTest::newRow("information block by its serial")
+        << info << QStringList() << "" << own << 0 << 5 << "";
+    QTest::newRow("whole image by its serial")
+        << int(DFU::upload_FW) << image << "" << own << 0 << 5 << "";
+    QTest::newRow("serial of no present device")
+        << otp << QStringList() << "" << absent << 74 << 0 << noDevice;
+    QTest::newRow("first of two") << otp << QStringList() << second << own << 0 << 5 << "";
+    QTest::newRow("second of two") << otp << QStringList() << second << second << 0 << 6 << "";
+    QTest::newRow("second of two, information block")
+        << info << QStringList() << second << second << 0 << 6 << "";
+    QTest::newRow("neither of two")
+        << otp << QStringList() << second << absent << 74 << 0 << noDevice;
+    QTest::newRow("two without serial")
+        << otp << QStringList() << second << "" << 74 << 0
+        << "dfu-util: More than one DFU capable USB device found! Try `--list' and specify the "
+           "serial number or disconnect all but one device";
+}
+
+// "-S" after the program's other arguments picks the device to read; a serial that no
+// device has ends the run before any device is claimed.
+void TestEmulator::serialSelect()
+{
+    QFETCH(int, id);
+    QFETCH(QStringList, range);
+    QFETCH(QString, secondSerial);
+    QFETCH(QString, serial);
+    QFETCH(int, exitCode);
+    QFETCH(int, claimedDevice);
+    QFETCH(QString, error);
+
+    EmulatedDevice device;
+    device.setOtp(otpWithRecord(0x04));
+    device.setFlash(EmulatedDevice::firmwareWithRevision("C3"));
+    device.set(QStringLiteral("second_serial"), secondSerial);
+    QByteArray const flash = device.flash();
+    QString const file = work.filePath(QStringLiteral("upload.bin"));
+    QFile::remove(file);
+    QStringList arguments = DFU::commands.at(DFU::CmdID(id)).arguments + range << file;
+    if (!serial.isEmpty())
+        arguments << QStringLiteral("-S") << serial;
+
+    QProcess dfuUtil;
+    dfuUtil.start(tool_path(), arguments);
+    QVERIFY(dfuUtil.waitForFinished(60000));
+    QCOMPARE(dfuUtil.exitCode(), exitCode);
+    QString const standardError = QString::fromLocal8Bit(dfuUtil.readAllStandardError());
+    if (!error.isEmpty())
+        QVERIFY2(standardError.split(QLatin1Char('\n')).contains(error), qPrintable(standardError));
+
+    QStringList const claims = device.transfers().filter(QStringLiteral(" CLAIM "));
+    QCOMPARE(claims.size(), claimedDevice ? 1 : 0);
+    if (claimedDevice)
+        QVERIFY2(claims.first().contains(QStringLiteral(" dev=%1 ").arg(claimedDevice)),
+                 qPrintable(claims.first()));
+    QCOMPARE(device.countTransfers(QStringLiteral(" UPLOAD ")) > 0, exitCode == 0);
+    QCOMPARE(QFile::exists(file), exitCode == 0);
+    if (exitCode == 0) {
+        QByteArray const uploaded = readFile(file);
+        QByteArray const memory = id == DFU::upload_OTP ? device.otp() : flash;
+        QVERIFY(!uploaded.isEmpty() && uploaded == memory.left(uploaded.size()));
+    }
+    QVERIFY(device.flash() == flash);
 }
 
 QTEST_GUILESS_MAIN(TestEmulator)
