@@ -111,6 +111,7 @@ upload_progress() # length
                     waited=$((at / per_ms))
                     sleep_until $((start + waited))
                 fi
+                replaced_meanwhile && fail 74 'Error during upload (LIBUSB_ERROR_NO_DEVICE)'
                 progress Upload "$at" "$1"
                 shown=$at
             fi
@@ -220,7 +221,9 @@ new_state() # configuration name
     mkdir "$fresh" || fail 70 "cannot create $fresh"
     process_identity "$PPID" >"$fresh/owner"
     printf '%s\n' "$1" >"$fresh/config"
-    echo $(($(now_ms) + arrival_ms)) >"$fresh/plugged_at"
+    arrival=$(($(now_ms) + arrival_ms))
+    echo "$arrival" >"$fresh/plugged_at"
+    echo "$arrival" >"$fresh/arrived_at"
     echo 0 >"$fresh/replugs"
     mv "$fresh" "$state" || fail 70 "cannot create $state"
 }
@@ -268,6 +271,10 @@ load_config()
     FLASH_REVISION=
     READBACK_DIFFERS=no
     UNPLUG_DURING_DOWNLOAD=no
+    FLASH_BLANK=no       # yes: the flash is erased, it holds no firmware
+    REPLACED_BY=         # configuration of the device that takes this one's place
+    REPLACED_BY_SERIAL=  # and its serial number (default: that configuration's)
+    REPLACED_AFTER_MS=0  # this long after this device showed up
     config=$(cat "$state/config")
     if ! valid_config_name "$config"; then
         banner
@@ -276,6 +283,34 @@ load_config()
     fi
     # shellcheck source=/dev/null
     . "$sim_dir/configs/$config.conf"
+    [ -f "$state/serial" ] && SERIAL=$(cat "$state/serial")
+    replace_when_due
+}
+
+replace_moment()
+{
+    echo $(($(cat "$state/arrived_at") + REPLACED_AFTER_MS))
+}
+
+# The device gives way to the one of REPLACED_BY at once, without a moment in which none is
+# present; the new one has its own flash and serial number, and the next free device number.
+replace_when_due()
+{
+    [ -n "$REPLACED_BY" ] || return 0
+    moment=$(replace_moment)
+    [ "$(now_ms)" -ge "$moment" ] || return 0
+    rm -f "$state/serial" "$state/flash.bin" "$state/unplugged"
+    [ -n "$REPLACED_BY_SERIAL" ] && printf '%s\n' "$REPLACED_BY_SERIAL" >"$state/serial"
+    printf '%s\n' "$REPLACED_BY" >"$state/config"
+    echo "$moment" >"$state/arrived_at"
+    echo $(($(cat "$state/replugs") + 1)) >"$state/replugs"
+    load_config
+}
+
+# Whether the device that this run addresses has been replaced since the run started.
+replaced_meanwhile()
+{
+    [ -n "$REPLACED_BY" ] && [ "$(now_ms)" -ge "$(replace_moment)" ]
 }
 
 # The device is unplugged for ABSENT_MS from now on, then plugged in again.
@@ -375,7 +410,9 @@ ensure_flash() # folder of the dump that needs it
 {
     [ -f "$state/flash.bin" ] && return
     source=${KALVORA_SIM_FIRMWARE:-$1/firmware.bin}
-    if [ -f "$source" ]; then
+    if [ "$FLASH_BLANK" = yes ]; then
+        : >"$state/flash.new" # reads give erased bytes past its end
+    elif [ -f "$source" ]; then
         cp "$source" "$state/flash.new"
     else
         built_in_image >"$state/flash.new"
@@ -453,6 +490,13 @@ do_upload()
     fi
 }
 
+download_lost_device()
+{
+    rm -f "$state/flash.new"
+    printf '\n'
+    fail 74 'Error during download get_status (LIBUSB_ERROR_NO_DEVICE)'
+}
+
 do_download()
 {
     banner
@@ -478,6 +522,7 @@ do_download()
         transfer_at $i "$total"
         progress 'Erase   ' "$at" "$total"
         [ $i -lt 25 ] && sleep_ms $((step_ms / 3))
+        replaced_meanwhile && download_lost_device
         i=$((i + 1))
     done
     printf '\nErase    done.\n'
@@ -499,6 +544,7 @@ do_download()
             fail 74 'Error during download get_status (LIBUSB_ERROR_NO_DEVICE)'
         fi
         [ $i -lt 25 ] && sleep_ms "$step_ms"
+        replaced_meanwhile && download_lost_device
         i=$((i + 1))
     done
     patch "$state/flash.new" "$offset" <"$image"
