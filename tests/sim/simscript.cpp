@@ -1,9 +1,11 @@
 #include "simscript.h"
 
 #include "dfu/files.h"
+#include "sim/simulator.h"
 
 #include <QElapsedTimer>
 #include <QFile>
+#include <QProcess>
 #include <QThread>
 
 namespace SimScript {
@@ -99,22 +101,32 @@ static QString dump(QString const& name)
     return path;
 }
 
-DFU::Result read_otp()
+static QStringList selecting(QStringList arguments, QString const& by_serial)
 {
-    return DFU::run_command(DFU::upload_OTP, {dump(Files::uploaded_OTP_fileName_bin)});
+    if (!by_serial.isEmpty())
+        arguments << QStringLiteral("-S") << by_serial;
+    return arguments;
 }
-DFU::Result read_info()
+
+DFU::Result read_otp(QString const& by_serial)
 {
-    return DFU::run_command(DFU::upload_FW_Info, {dump(Files::uploaded_FW_info_fileName_bin)});
+    return DFU::run_command(DFU::upload_OTP,
+                            selecting({dump(Files::uploaded_OTP_fileName_bin)}, by_serial));
 }
-DFU::Result read_flash(QString const& range)
+DFU::Result read_info(QString const& by_serial)
 {
-    return DFU::run_command(DFU::upload_FW,
-                            {"-s", range, "-U", dump(Files::uploaded_FW_fileName_bin)});
+    return DFU::run_command(DFU::upload_FW_Info,
+                            selecting({dump(Files::uploaded_FW_info_fileName_bin)}, by_serial));
 }
-DFU::Result download(QString const& file)
+DFU::Result read_flash(QString const& range, QString const& by_serial)
 {
-    return DFU::run_command(DFU::download_FW, {file});
+    return DFU::run_command(
+        DFU::upload_FW,
+        selecting({"-s", range, "-U", dump(Files::uploaded_FW_fileName_bin)}, by_serial));
+}
+DFU::Result download(QString const& file, QString const& by_serial)
+{
+    return DFU::run_command(DFU::download_FW, selecting({file}, by_serial));
 }
 
 QByteArray otp_dump()
@@ -132,6 +144,26 @@ QByteArray flash_dump()
 QString whole_image()
 {
     return QStringLiteral("0x08000000:%1").arg(carried_image().size());
+}
+
+ScriptRun run_script(QStringList const& arguments)
+{
+    ScriptRun run;
+    QProcess script;
+    QElapsedTimer timer;
+    QObject::connect(&script, &QProcess::readyReadStandardOutput, &script, [&] {
+        QByteArray const piece = script.readAllStandardOutput();
+        for (int i = piece.count('\r'); i > 0; --i)
+            run.frame_ms << timer.elapsed();
+        run.output += piece;
+    });
+    timer.start();
+    script.start(simulator::dfu_util_path(QStringLiteral("dfu-util_simulator.sh")), arguments);
+    if (script.waitForFinished(30000) && script.exitStatus() == QProcess::NormalExit)
+        run.code = script.exitCode();
+    run.output += script.readAllStandardOutput();
+    run.error = script.readAllStandardError();
+    return run;
 }
 
 } // namespace SimScript

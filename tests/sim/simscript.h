@@ -3,7 +3,9 @@
 #include "dfu/dfucommand.h"
 
 #include <QByteArray>
+#include <QList>
 #include <QString>
+#include <QStringList>
 
 // Runs of the simulator script as the device operations make them, and the bytes that the
 // prepared devices are expected to hold.
@@ -25,14 +27,27 @@ QString device_lines(QString const& serial, int devnum, int port); // its four l
 int found_lines(QString const& output);
 QString wait_for_devices(int count, int timeout_ms = 6000); // lists until count are present
 
-// The dfu-util runs of the device operations, each into its dump file (deleted first).
-DFU::Result read_otp();
-DFU::Result read_info();
-DFU::Result read_flash(QString const& range);
-DFU::Result download(QString const& file);
+// The dfu-util runs of the device operations, each into its dump file (deleted first); with
+// a serial number, "-S serial" after the other arguments, as the program adds it.
+DFU::Result read_otp(QString const& by_serial = {});
+DFU::Result read_info(QString const& by_serial = {});
+DFU::Result read_flash(QString const& range, QString const& by_serial = {});
+DFU::Result download(QString const& file, QString const& by_serial = {});
 QByteArray otp_dump();
 QByteArray info_dump();
 QByteArray flash_dump();
 QString whole_image(); // the range of the carried image's size
+
+struct ScriptRun
+{
+    int code = -1; // -1 when it did not end by itself within 30 s
+    QByteArray output;
+    QByteArray error;
+    QList<qint64> frame_ms; // when each progress frame arrived, from the start
+};
+
+// Runs the script itself as this program's child, so that it reaches this program's device,
+// and notes when each progress frame ("\r...") arrives.
+ScriptRun run_script(QStringList const& arguments);
 
 } // namespace SimScript

@@ -11,6 +11,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QStandardPaths>
+#include <QThread>
 #include <QtTest>
 
 using namespace SimScript;
@@ -74,6 +75,49 @@ private slots:
         QCOMPARE(found_lines(DFU::run_command(DFU::list).second), 4); // it did not leave
         QCOMPARE(read_info().first, 0);
         QCOMPARE(info_dump(), initial_flash("C3").left(2048));
+    }
+
+    void downloadSelectsBySerial_data()
+    {
+        QTest::addColumn<QString>("selection");
+        QTest::addColumn<bool>("written");
+        QTest::newRow("its serial") << serial << true;
+        QTest::newRow("another serial") << "3574364C3035" << false;
+    }
+
+    // A write names its device as the reads do; for another serial number nothing is erased
+    // or written, and the device does not leave.
+    void downloadSelectsBySerial()
+    {
+        QFETCH(QString, selection);
+        QFETCH(bool, written);
+
+        setup_and_wait(QStringLiteral("default"));
+        DFU::Result const result = download(firmware(), selection);
+        QCOMPARE(result.first, written ? 0 : 74);
+        QCOMPARE(result.second.contains(QStringLiteral("Erase")), written);
+        QCOMPARE(found_lines(wait_for_devices(1)), 4);
+        QCOMPARE(read_flash(whole_image()).first, 0);
+        QVERIFY(flash_dump() == (written ? carried_image() : initial_flash("C3")));
+    }
+
+    // The device is replaced while it is written: the write fails, and the device that took
+    // its place, present at once, keeps its blank flash.
+    void replacedDuringDownload()
+    {
+        setup_and_wait(QStringLiteral("replaced_by_blank"));
+        QThread::msleep(4300); // the replacement comes 5 s after the device showed up
+        DFU::Result const result = download(firmware(), serial);
+        if (!result.second.contains(QStringLiteral("Erase   \t[")))
+            QSKIP("the device was replaced before the write began");
+        QCOMPARE(result.first, 74);
+        QVERIFY(!result.second.contains(QStringLiteral("File downloaded successfully")));
+
+        QString const next = QStringLiteral("3574364C3142");
+        QCOMPARE(DFU::scan_for_devices(DFU::run_command(DFU::list).second).devices.at(0).serial,
+                 next);
+        QCOMPARE(read_flash(whole_image(), next).first, 0);
+        QVERIFY(flash_dump() == QByteArray(carried_image().size(), char(0xFF)));
     }
 
     // The whole image reads back with one byte changed; the information block reads right.

@@ -42,6 +42,23 @@ QString state_of(QByteArray const& pid)
            QString::fromLatin1(pid.trimmed());
 }
 
+// The progress frames of a run's output; the last one without the line that ends the bar.
+QStringList frames_of(QString const& output)
+{
+    QStringList frames = output.split(QLatin1Char('\r')).mid(1);
+    if (!frames.isEmpty())
+        frames.last().remove(QStringLiteral("\nUpload done.\n"));
+    return frames;
+}
+
+QString frame(char const* bar, int percent, int bytes)
+{
+    return QStringLiteral("Upload\t[%1] %2% %3 bytes")
+        .arg(QLatin1String(bar), -25)
+        .arg(percent, 3)
+        .arg(bytes, 12);
+}
+
 } // namespace
 
 class TestSimulatorScript : public QObject
@@ -87,19 +104,26 @@ private slots:
     void list_data()
     {
         QTest::addColumn<QString>("config");
+        QTest::addColumn<QStringList>("selection");
         QTest::addColumn<QString>("devices");
         QTest::addColumn<int>("scanError");
 
-        QTest::newRow("default") << "default" << device_lines(serial, 7, 2) << 0;
+        QString const second = QStringLiteral("3574364C3035");
+        QStringList const all;
+        QTest::newRow("default") << "default" << all << device_lines(serial, 7, 2) << 0;
         QTest::newRow("two_devices")
-            << "two_devices"
-            << device_lines(serial, 7, 2) + device_lines(QStringLiteral("3574364C3035"), 8, 3) << 1;
-        QTest::newRow("no_device") << "no_device" << QString() << 1;
+            << "two_devices" << all << device_lines(serial, 7, 2) + device_lines(second, 8, 3) << 1;
+        QTest::newRow("no_device") << "no_device" << all << QString() << 1;
+        QTest::newRow("two_devices, the second by its serial")
+            << "two_devices" << QStringList{"-S", second} << device_lines(second, 8, 3) << 0;
+        QTest::newRow("default, by another serial")
+            << "default" << QStringList{"-S", second} << QString() << 1;
     }
 
     void list()
     {
         QFETCH(QString, config);
+        QFETCH(QStringList, selection);
         QFETCH(QString, devices);
         QFETCH(int, scanError);
 
@@ -111,7 +135,7 @@ private slots:
             QCOMPARE(found_lines(early), 0); // a device shows up about a second after start
 
         QThread::msleep(1300);
-        DFU::Result const result = DFU::run_command(DFU::list);
+        DFU::Result const result = DFU::run_command(DFU::list, selection);
         QCOMPARE(result.first, 0);
         QCOMPARE(result.second, DFU::dfu_util::expected_output_of_execution_test + devices);
         QCOMPARE(DFU::scan_for_devices(result.second).error, scanError);
@@ -140,6 +164,8 @@ private slots:
         QTest::newRow("fw_other_product")
             << "fw_other_product" << 1 << 0 << otp_with_record(0x04) << 0 << k7 << "B2";
         QTest::newRow("read_error") << "read_error" << 1 << 74 << none << 0 << c3 << "C3";
+        QTest::newRow("blank_flash") << "blank_flash" << 1 << 0 << otp_with_record(0x04) << 0
+                                     << QByteArray(c3.size(), char(0xFF)) << "";
         QTest::newRow("two_devices") << "two_devices" << 2 << 74 << none << 74 << none << "";
     }
 
@@ -165,6 +191,72 @@ private slots:
 
         QCOMPARE(read_flash(whole_image()).first, flashCode);
         QVERIFY(flash_dump() == flash);
+    }
+
+    void readFrames_data()
+    {
+        QTest::addColumn<QString>("range");
+        QTest::addColumn<int>("count");
+        QTest::addColumn<QStringList>("frames"); // some of them, in order
+
+        QString const whole = whole_image();
+        QTest::newRow("information block")
+            << "0x08000000:2048" << 2
+            << QStringList{frame("", 0, 0), frame("=========================", 100, 2048)};
+        QTest::newRow("two transfers")
+            << "0x08000000:4096" << 3
+            << QStringList{frame("", 0, 0), frame("============", 50, 2048),
+                           frame("=========================", 100, 4096)};
+        QTest::newRow("a byte more than a transfer")
+            << "0x08000000:2049" << 3
+            << QStringList{frame("", 0, 0), frame("========================", 99, 2048),
+                           frame("=========================", 100, 2049)};
+        QTest::newRow("whole image")
+            << whole << 26
+            << QStringList{frame("", 0, 0), frame("=", 4, 32768), frame("=====", 20, 161792),
+                           frame("========================", 96, 776192),
+                           frame("=========================", 100, 807136)};
+    }
+
+    // The frames of a read are those that dfu-util 0.11 prints for the same read from an
+    // STM32F4 bootloader: after the 2048-byte transfer that first fills the next 25th.
+    void readFrames()
+    {
+        QFETCH(QString, range);
+        QFETCH(int, count);
+        QFETCH(QStringList, frames);
+
+        use_device(QStringLiteral("default"));
+        DFU::Result const result = read_flash(range, serial);
+        QCOMPARE(result.first, 0);
+        QVERIFY(result.second.endsWith(QStringLiteral("\nUpload done.\n")));
+        QStringList const shown = frames_of(result.second);
+        QCOMPARE(shown.size(), count);
+        int from = 0;
+        for (QString const& f : frames) {
+            int const at = shown.indexOf(f, from);
+            QVERIFY2(at >= 0, qPrintable(f + QStringLiteral(" not in\n") + shown.join('\n')));
+            from = at + 1;
+        }
+    }
+
+    // The read-back of the whole image takes about five seconds and shows its progress over
+    // all of them, not only at the end.
+    void readBackShowsProgressAsItGoes()
+    {
+        use_device(QStringLiteral("default"));
+        QString const path = Files::path_of(Files::uploaded_FW_fileName_bin);
+        QFile::remove(path);
+        ScriptRun const run = run_script({"--dfu-util-command", "upload_FW", "-d", "0483", "-a",
+                                          "0", "-s", whole_image(), "-U", path, "-S", serial});
+        QCOMPARE(run.code, 0);
+        QCOMPARE(run.frame_ms.size(), 26);
+        qint64 const took = run.frame_ms.last() - run.frame_ms.first();
+        qint64 const half = run.frame_ms.at(13) - run.frame_ms.first(); // 52 %
+        QString const times = QStringLiteral("%1 ms, half at %2 ms").arg(took).arg(half);
+        QVERIFY2(took >= 4500 && took < 10000, qPrintable(times));
+        QVERIFY2(half > took / 4 && half < took * 3 / 4, qPrintable(times));
+        QVERIFY(read_file(path) == initial_flash("C3"));
     }
 
     void flashRanges_data()
