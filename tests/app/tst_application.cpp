@@ -125,6 +125,20 @@ void tst_Application::upgradeFlow()
     } else if (config() == QLatin1String("fw_other_product")) {
         expectEndState(QStringLiteral("Connected to a Rel-41 with unknown firmware version."), true);
         QVERIFY(sm_B->configuration().contains(sm_B->B2));
+    } else if (config() == QLatin1String("replaced_by_blank")
+               || config() == QLatin1String("replaced_by_other_product")) {
+        // A Rel-41 with C3 is shown; the device that takes its place, with no moment without
+        // a device, is read anew and shown as what it is.
+        QTRY_COMPARE_WITH_TIMEOUT(status(), QStringLiteral("Connected to a Rel-41 with firmware version C3"),
+                                  timeout);
+        QTRY_VERIFY_WITH_TIMEOUT(mainWindow->installButton->isEnabled(), 3000);
+        if (config() == QLatin1String("replaced_by_blank")) {
+            expectEndState(QStringLiteral("Connected to a Rel-41 with unknown firmware version."), true);
+            QVERIFY(sm_B->configuration().contains(sm_B->B2));
+        } else {
+            expectEndState(QStringLiteral("Connected to a K7."), false);
+            QVERIFY(sm_B->configuration().contains(sm_B->B8));
+        }
     } else {
         QFAIL(qPrintable(QStringLiteral("no expectations for configuration ") + config()));
     }
