@@ -185,9 +185,9 @@ int answer_status(std::uint8_t* data, std::uint16_t length, int status, int poll
 }
 
 // The first GETSTATUS after a request answers dfuDNBUSY with the operation's time as
-// bwPollTimeout and carries it out; the operation starts when that answer has gone, and until
-// it is done every GETSTATUS answers dfuDNBUSY with the time left. The next one tells the
-// outcome. The leave request is answered by dfuMANIFEST, and the device is gone.
+// bwPollTimeout and carries it out; until that time has passed every GETSTATUS answers
+// dfuDNBUSY with the time left, so that a host that waits as told asks only once more. That
+// one tells the outcome. The leave request is answered by dfuMANIFEST, and the device is gone.
 int get_status(State const& s, Run& run, Config& c, std::uint8_t* data, std::uint16_t length)
 {
     int const state = int(c.number("dfu_state", dfu::dfuIDLE));
@@ -214,8 +214,7 @@ int get_status(State const& s, Run& run, Config& c, std::uint8_t* data, std::uin
         Outcome const o = execute(s, run, c);
         begin_progress(s, run, o);
         c.set("outcome", o.status);
-        c.set("busy_until_us",
-              now_us() + timing::transfer_us(timing::model_of(c), length) + o.busy_us);
+        c.set("busy_until_us", now_us() + o.busy_us);
         c.erase("pending");
         set_state(c, dfu::dfuDNBUSY);
         return answer_status(data, length, dfu::OK, timing::poll_ms(o.busy_us), dfu::dfuDNBUSY);
