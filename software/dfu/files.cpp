@@ -3,6 +3,12 @@
 #include <QDebug>
 #include <QDir>
 #include <QFile>
+#include <QTemporaryDir>
+
+#include <array>
+#include <climits>
+#include <cstring>
+#include <unistd.h>
 
 namespace Files {
 
@@ -14,6 +20,24 @@ QString libusb_name()
 #else
     return QStringLiteral("libusb-1.0.so.0");
 #endif
+}
+
+// The paths a signal handler removes, as plain bytes: a handler may neither allocate nor
+// touch Qt objects.
+struct RemovalPaths
+{
+    std::array<char[PATH_MAX], 7> files{};
+    char dir[PATH_MAX] = {};
+};
+RemovalPaths removal;
+
+bool copy_path(char* out, QString const& path)
+{
+    QByteArray const bytes = QFile::encodeName(path);
+    if (bytes.size() >= PATH_MAX)
+        return false;
+    std::memcpy(out, bytes.constData(), std::size_t(bytes.size()) + 1);
+    return true;
 }
 } // namespace
 
@@ -34,12 +58,89 @@ QString const uploaded_FW_info_fileName_bin = basename[uploaded_FW_info_bin];
 QString const uploaded_OTP_fileName_bin = basename[uploaded_OTP_bin];
 QString const dfu_util_executable_fileName = basename[dfu_util_executable];
 
-QTemporaryDir external_dir(QDir::tempPath() + QStringLiteral("/upgrade_XXXXXX"));
+WorkingDir external_dir;
+
+WorkingDir::WorkingDir() = default;
+
+WorkingDir::~WorkingDir()
+{
+    remove();
+}
+
+bool WorkingDir::create()
+{
+    if (dir)
+        return dir->isValid();
+    QString const base = QDir::tempPath();
+    dir = std::make_unique<QTemporaryDir>(base + QStringLiteral("/upgrade_XXXXXX"));
+    if (!dir->isValid()) {
+        error = QStringLiteral("%1 (in %2)").arg(dir->errorString(), base);
+        return false;
+    }
+    bool fits = copy_path(removal.dir, dir->path());
+    for (auto const& [id, name] : basename)
+        fits = copy_path(removal.files[std::size_t(id)], path_of(name)) && fits;
+    if (!fits) {
+        error = QStringLiteral("The path of the temporary folder %1 is too long").arg(base);
+        dir.reset();
+        return false;
+    }
+    return true;
+}
+
+bool WorkingDir::isValid() const
+{
+    return dir && dir->isValid();
+}
+
+QString WorkingDir::path() const
+{
+    return isValid() ? dir->path() : QString();
+}
+
+QString WorkingDir::errorString() const
+{
+    return error;
+}
+
+void WorkingDir::remove()
+{
+    if (!dir)
+        return;
+    removal = RemovalPaths{};
+    dir.reset();
+}
+
+void WorkingDir::removeFromSignalHandler() const noexcept
+{
+    for (char const* file : removal.files)
+        if (file[0] != '\0')
+            ::unlink(file);
+    if (removal.dir[0] != '\0')
+        ::rmdir(removal.dir);
+}
 
 QString path_of(QString const& name)
 {
+    if (!external_dir.isValid())
+        return QString();
     return external_dir.path() + QLatin1Char('/') + name;
 }
+
+QByteArray carried(ID id)
+{
+    QFile resource(QStringLiteral(":resources/") + basename[id]);
+    return resource.open(QIODevice::ReadOnly) ? resource.readAll() : QByteArray();
+}
+
+namespace {
+// A copy that the file system cut short (a full disk) must not pass as the carried file.
+bool same_content(QString const& path, ID id)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) && file.readAll() == carried(id);
+}
+} // namespace
 
 bool extract_resources(std::vector<ID> const& ids, bool required)
 {
@@ -51,7 +152,8 @@ bool extract_resources(std::vector<ID> const& ids, bool required)
     for (ID id : ids) {
         QString const name = basename[id];
         QString const source = QStringLiteral(":resources/") + name;
-        if (QFile::copy(source, path_of(name))) {
+        QString const target = path_of(name);
+        if (QFile::copy(source, target) && same_content(target, id)) {
             qDebug() << "Extracted " << name;
         } else {
             qInfo() << "Failed to extract " << name;

@@ -1,10 +1,12 @@
 #pragma once
 
 #include <QString>
-#include <QTemporaryDir>
 
 #include <map>
+#include <memory>
 #include <vector>
+
+class QTemporaryDir;
 
 // The private working directory of one run and the fixed names of every file in it.
 namespace Files {
@@ -28,15 +30,44 @@ extern QString const uploaded_FW_info_fileName_bin;
 extern QString const uploaded_OTP_fileName_bin;
 extern QString const dfu_util_executable_fileName;
 
-// Created before main() under the system's temporary directory; removed with all its
-// contents when the program's static objects are destroyed.
-extern QTemporaryDir external_dir;
+// A fresh private directory under the system's temporary directory. Nothing exists until
+// create() succeeds; the directory is removed with its files by remove() or when the object
+// is destroyed at exit.
+class WorkingDir
+{
+public:
+    WorkingDir();
+    ~WorkingDir();
+    WorkingDir(WorkingDir const&) = delete;
+    WorkingDir& operator=(WorkingDir const&) = delete;
 
-// external_dir's path, "/", name.
+    // Makes the directory once; false with errorString() when it cannot be made.
+    bool create();
+    bool isValid() const;
+    QString path() const; // empty until created
+    QString errorString() const;
+    void remove();
+    // Removes the working files and the directory with calls that are safe in a signal
+    // handler: only the paths computed by create() are touched.
+    void removeFromSignalHandler() const noexcept;
+
+private:
+    std::unique_ptr<QTemporaryDir> dir;
+    QString error;
+};
+
+extern WorkingDir external_dir;
+
+// external_dir's path, "/", name; empty while there is no working directory, so that no file
+// ever lands outside it.
 QString path_of(QString const& name);
 
-// Copies the compiled-in files of ids into the working directory. Existing files are not
-// overwritten. With required, any failed copy makes the result false.
+// Copies the compiled-in files of ids into the working directory, each checked byte for byte
+// against its resource. Existing files are not overwritten. With required, any failed copy
+// makes the result false.
 bool extract_resources(std::vector<ID> const& ids, bool required);
+
+// The compiled-in copy of a carried file (mapped from the program, never read from disk).
+QByteArray carried(ID id);
 
 } // namespace Files

@@ -17,7 +17,7 @@ class tst_Files : public QObject
     Q_OBJECT
 
 private slots:
-    void workingDirectoryExistsBeforeMainAndIsPrivate();
+    void workingDirectoryIsMadeAtStartUpAndIsPrivate();
     void workingDirectoryIsRemovedAtExitAndUniquePerProcess();
     void extractsTheStartUpFilesByteForByte();
     void extractingAgainFails_data();
@@ -30,8 +30,13 @@ private slots:
     void platformNames();
 };
 
-void tst_Files::workingDirectoryExistsBeforeMainAndIsPrivate()
+void tst_Files::workingDirectoryIsMadeAtStartUpAndIsPrivate()
 {
+    // Nothing exists, and no path points anywhere, before start-up makes the directory.
+    QVERIFY(!Files::external_dir.isValid());
+    QVERIFY(Files::path_of(QStringLiteral("x")).isEmpty());
+    QVERIFY(!Files::extract_resources({Files::desired_FW_bin}, true));
+    QVERIFY(Files::external_dir.create());
     QVERIFY(Files::external_dir.isValid());
     QFileInfo const dir(Files::external_dir.path());
     QVERIFY(dir.isDir());

@@ -26,6 +26,7 @@ private slots:
 void TestRealDfuUtil::initTestCase()
 {
     QStandardPaths::setTestModeEnabled(true);
+    QVERIFY(Files::external_dir.create());
     QVERIFY(Files::extract_resources(
         {Files::desired_FW_bin, Files::dfu_util_executable, Files::libusb_library}, true));
     QVERIFY(support_misc::mark_file_executable(DFU::dfu_util::full_path()));

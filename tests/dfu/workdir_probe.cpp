@@ -12,6 +12,7 @@ int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
     qInstallMessageHandler([](QtMsgType, QMessageLogContext const&, QString const&) {});
+    Files::external_dir.create();
     Files::extract_resources({Files::desired_FW_bin}, true);
     std::printf("%s\n", qPrintable(Files::external_dir.path()));
     std::fflush(stdout);
