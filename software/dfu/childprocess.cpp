@@ -8,9 +8,10 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <cerrno>
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
+#include <mutex>
 #include <vector>
 
 extern char** environ;
@@ -51,15 +52,20 @@ void close_fd(int& fd)
     fd = -1;
 }
 
-// Reads what the pipe holds now; closes it at its end.
-void drain(int& fd, QByteArray& into)
+// Reads what the pipe holds now, keeping at most kept_bytes_per_stream; closes it at its end.
+void drain(int& fd, QByteArray& into, qint64& dropped,
+           std::function<void(QByteArray const&)> const& on_data = {})
 {
-    char buffer[4096];
+    char buffer[16384];
     while (fd >= 0) {
         ssize_t const n = ::read(fd, buffer, sizeof buffer);
-        if (n > 0)
-            into.append(buffer, int(n));
-        else if (n < 0 && errno == EINTR)
+        if (n > 0) {
+            int const keep = std::min(int(n), std::max(0, kept_bytes_per_stream - into.size()));
+            into.append(buffer, keep);
+            dropped += n - keep;
+            if (on_data)
+                on_data(QByteArray::fromRawData(buffer, int(n)));
+        } else if (n < 0 && errno == EINTR)
             continue;
         else if (n < 0 && errno == EAGAIN)
             return;
@@ -82,8 +88,8 @@ void reap(Child& child)
     while (!child.reaped && ::waitpid(child.pid, &child.status, 0) < 0 && errno == EINTR) {
     }
     child.reaped = true;
-    drain(child.out, child.output);
-    drain(child.err, child.error);
+    drain(child.out, child.output, child.dropped_output, child.on_output);
+    drain(child.err, child.error, child.dropped_error);
     close_fd(child.out);
     close_fd(child.err);
     close_fd(child.exited);
@@ -94,8 +100,11 @@ void reap(Child& child)
 
 Child::~Child()
 {
-    if (pid > 0 && !finished)
+    if (pid > 0 && !finished && !spare_on_destruction)
         kill(*this);
+    close_fd(out);
+    close_fd(err);
+    close_fd(exited);
 }
 
 void start(Child& child, QString const& program, QStringList const& arguments)
@@ -117,13 +126,26 @@ void start(Child& child, QString const& program, QStringList const& arguments)
         argv.push_back(s.data());
     argv.push_back(nullptr);
 
+    // Ignored signals stay ignored across exec: the child inherits it.
+    static std::once_flag sigpipe_ignored;
+    std::call_once(sigpipe_ignored, [] { ::signal(SIGPIPE, SIG_IGN); });
+
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
     posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
     posix_spawn_file_actions_adddup2(&actions, err[1], STDERR_FILENO);
+    posix_spawnattr_t attributes;
+    posix_spawnattr_init(&attributes);
+    sigset_t none;
+    sigemptyset(&none);
+    posix_spawnattr_setsigmask(&attributes, &none);
+    posix_spawnattr_setpgroup(&attributes, 0);
+    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP | POSIX_SPAWN_SETSIGMASK);
     pid_t pid = -1;
-    int const failed = ::posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ);
+    int const failed =
+        ::posix_spawnp(&pid, argv[0], &actions, &attributes, argv.data(), environ);
+    posix_spawnattr_destroy(&attributes);
     posix_spawn_file_actions_destroy(&actions);
     ::close(out[1]);
     ::close(err[1]);
@@ -158,9 +180,9 @@ bool wait_for_finished(Child& child, int ms)
         if (::poll(fds, 3, slice) < 0 && errno != EINTR)
             return false;
         if (fds[1].revents)
-            drain(child.out, child.output);
+            drain(child.out, child.output, child.dropped_output, child.on_output);
         if (fds[2].revents)
-            drain(child.err, child.error);
+            drain(child.err, child.error, child.dropped_error);
         // The child's end, not the end of its output, finishes the run: a process it started
         // may keep the pipes open.
         if (has_ended(child, fds[0])) {

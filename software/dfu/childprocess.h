@@ -4,6 +4,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
 #include <sys/types.h>
 
 // A child process started with posix_spawn, its standard output and error read through pipes.
@@ -11,6 +13,10 @@
 // posix_spawn lends the child the program's address space until exec (vfork), where a fork,
 // as QProcess does, copies the page tables of the whole GUI process at every run.
 namespace child_process {
+
+// What is kept of each output stream; the rest is read and dropped, so that a child that
+// prints without end can neither block on a full pipe nor exhaust memory.
+constexpr int kept_bytes_per_stream = 1 << 20;
 
 struct Child
 {
@@ -20,6 +26,12 @@ struct Child
     int exited = -1; // readable once the child has ended (pidfd)
     QByteArray output;
     QByteArray error;
+    qint64 dropped_output = 0; // bytes read beyond kept_bytes_per_stream
+    qint64 dropped_error = 0;
+    // Called with every piece of standard output as it arrives, dropped bytes included.
+    std::function<void(QByteArray const&)> on_output;
+    // A child that must never be cut short (a flash write) is left running by the destructor.
+    bool spare_on_destruction = false;
     int status = 0; // waitpid status, once finished
     bool reaped = false;
     bool finished = false;
@@ -30,8 +42,9 @@ struct Child
     ~Child();
 };
 
-// Starts program (searched in PATH when it holds no slash) with the program's environment;
-// child.pid stays -1 when it cannot be started.
+// Starts program (searched in PATH when it holds no slash) with the program's environment, in
+// a process group of its own (a terminal's Ctrl+C reaches only this program) and with SIGPIPE
+// ignored (it outlives this program's pipes); child.pid stays -1 when it cannot be started.
 void start(Child& child, QString const& program, QStringList const& arguments);
 // Collects output until the child has ended (true) or ms have passed (false); -1: no limit.
 bool wait_for_finished(Child& child, int ms);

@@ -261,6 +261,7 @@ void tst_DfuCommand::executionTest()
 // The dfu-util that the program carries passes, extracted and started as start-up does it.
 void tst_DfuCommand::executionTestWithTheCarriedDfuUtil()
 {
+    QVERIFY(Files::external_dir.create());
     Files::extract_resources({Files::dfu_util_executable, Files::libusb_library}, false);
     QVERIFY(support_misc::mark_file_executable(DFU::dfu_util::full_path()));
     DFU::Command::path = Files::external_dir.path();
