@@ -5,6 +5,10 @@
 #include "supportmisc.h"
 
 #include <QFile>
+#include <QFileInfo>
+
+#include <memory>
+#include <optional>
 
 namespace DFU {
 
@@ -35,6 +39,39 @@ QString fresh_dump_path(QString const& name)
     return path;
 }
 
+QStringList addressed(QStringList arguments, QString const& serial)
+{
+    if (!serial.isEmpty())
+        arguments << QStringLiteral("-S") << serial;
+    return arguments;
+}
+
+QString serial_of(DeviceItem const* item)
+{
+    return item ? item->serial : QString();
+}
+
+// The dump's bytes when it has exactly the expected size; a run that ended well but left
+// less (or more) is not taken for the device's memory.
+std::optional<QByteArray> dump_of(QString const& path, int size)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly) || file.size() != size)
+        return std::nullopt;
+    return file.readAll();
+}
+
+OutputHandler progress_of(ProgressHandler const& progress)
+{
+    if (!progress)
+        return {};
+    auto parser = std::make_shared<ProgressParser>();
+    return [parser, progress](QByteArray const& piece) {
+        for (Progress const& p : parser->feed(piece))
+            progress(overall_percent(p));
+    };
+}
+
 bool product_accepted(DeviceInfo const& info)
 {
     return info.FW_info.product == info.OTP_info.product ||
@@ -54,15 +91,26 @@ void mark_product_mismatch(DeviceInfo* info, QString& text)
 
 Result read_device_info(DeviceItem const* item, DeviceInfo* info)
 {
-    Result result = run_command(upload_OTP, {fresh_dump_path(Files::uploaded_OTP_fileName_bin)});
+    QString const path = fresh_dump_path(Files::uploaded_OTP_fileName_bin);
+    Result result = run_command(upload_OTP, addressed({path}, serial_of(item)));
     if (result.first != 0)
         return result;
+    std::optional<QByteArray> const otp = dump_of(path, OTP_dump_size);
+    if (!otp) {
+        result.first = short_dump_code;
+        result.second += QStringLiteral("The OTP dump holds %1 bytes instead of %2.")
+                             .arg(QFileInfo(path).size())
+                             .arg(OTP_dump_size);
+        qInfo().noquote() << result.second;
+        return result;
+    }
 
-    info->OTP_info = Device::make_OTP_Info(Files::path_of(Files::uploaded_OTP_fileName_bin));
+    info->OTP_info = Device::make_OTP_Info(*otp);
     if (info->OTP_info.empty)
         qInfo().noquote() << result.second + QStringLiteral("OTP is blank.\n");
     info->device_type = info->OTP_info.product.type;
     info->valid = true;
+    info->serial = serial_of(item);
     qInfo() << info->OTP_info;
 
     info->FW_info = read_FW_Info(item);
@@ -75,37 +123,54 @@ Result read_device_info(DeviceItem const* item, DeviceInfo* info)
     return result;
 }
 
-// The device is not selected by item: the commands address vendor 0483, and the caller
-// proceeds only when the scan found exactly one device.
-Device::FW_Info read_FW_Info(DeviceItem const* /*item*/)
+Device::FW_Info read_FW_Info(DeviceItem const* item)
 {
     QString const path = fresh_dump_path(Files::uploaded_FW_info_fileName_bin);
-    if (run_command(upload_FW_Info, {path}).first != 0)
+    if (run_command(upload_FW_Info, addressed({path}, serial_of(item))).first != 0)
         return Device::FW_Info{};
-    return Device::make_FW_Info(path);
+    std::optional<QByteArray> const block = dump_of(path, FW_Info_dump_size);
+    if (!block) {
+        qInfo() << "The firmware information dump holds" << QFileInfo(path).size()
+                << "bytes instead of" << FW_Info_dump_size;
+        return Device::FW_Info{};
+    }
+    return Device::make_FW_Info(*block);
 }
 
-int download_FW_to_device(QString const& file)
+int download_FW_to_device(QString const& file, QString const& serial,
+                          ProgressHandler const& progress)
 {
-    return run_command(download_FW, {file}).first;
+    return run_command(download_FW, addressed({file}, serial), progress_of(progress)).first;
 }
 
-int upload_FW_from_device(QString const& file, int size)
+int upload_FW_from_device(QString const& file, int size, QString const& serial,
+                          ProgressHandler const& progress)
 {
     support_misc::ensure_file_is_deleted(file);
     QStringList const extra{QStringLiteral("-s"), QStringLiteral("0x08000000:%1").arg(size),
                             QStringLiteral("-U"), file};
-    return run_command(upload_FW, extra).first;
+    return run_command(upload_FW, addressed(extra, serial), progress_of(progress)).first;
 }
 
-bool upload_and_compare_FW_bin(QString const& reference, QString const& target)
+bool upload_and_compare_FW_bin(QString const& reference, QString const& target,
+                               QString const& serial)
 {
-    int const size = size_of_binary_file(reference);
-    if (size <= 0)
+    QFile file(reference);
+    if (!file.open(QIODevice::ReadOnly))
         return false;
-    if (upload_FW_from_device(target, size) != 0)
+    return upload_and_compare_FW(file.readAll(), target, serial);
+}
+
+bool upload_and_compare_FW(QByteArray const& image, QString const& target,
+                           QString const& serial, ProgressHandler const& progress)
+{
+    if (image.isEmpty())
         return false;
-    return compare_FW_bin_files(reference, target);
+    if (upload_FW_from_device(target, image.size(), serial, progress) != 0)
+        return false;
+    QFile file(target);
+    return file.open(QIODevice::ReadOnly) && file.size() == image.size() &&
+           file.readAll() == image;
 }
 
 int size_of_binary_file(QString const& file)

@@ -1,8 +1,11 @@
 #include "sm_a.h"
 
 #include <QDebug>
+#include <QFile>
 
 #include <chrono>
+
+std::atomic<int> SM_A::downloads_running{0};
 
 SM_A::SM_A(QString dfu_file_path, QString bin_file_path, QString uploaded_file_path,
            QObject* parent)
@@ -21,10 +24,11 @@ SM_A::~SM_A()
     wait();
 }
 
-void SM_A::set_command(Command value)
+void SM_A::set_command(Command value, int for_connection)
 {
     std::lock_guard<std::mutex> lock(mutex);
     command = value;
+    command_connection = for_connection;
 }
 
 SM_A::Command SM_A::get_command()
@@ -37,6 +41,8 @@ void SM_A::do_stop()
 {
     std::lock_guard<std::mutex> lock(mutex);
     stopping = true;
+    command = NoCommand;
+    command_connection = 0;
     stop_request.notify_all();
 }
 
@@ -46,13 +52,50 @@ bool SM_A::is_stopping()
     return stopping;
 }
 
-// Reads and clears the request in one step, so that a request set meanwhile is not lost.
-SM_A::Command SM_A::take_command()
+bool SM_A::is_downloading()
 {
     std::lock_guard<std::mutex> lock(mutex);
-    Command const taken = command;
-    command = NoCommand;
+    return downloading;
+}
+
+bool SM_A::any_download_running()
+{
+    return downloads_running.load() > 0;
+}
+
+// Reads and clears the request in one step, so that a request set meanwhile is not lost. A
+// request for another connection (a device that is gone or was replaced) is dropped, and a
+// download is taken up only while no stop is requested: both are decided under the mutex.
+SM_A::Command SM_A::take_command()
+{
+    Command taken = NoCommand;
+    int for_connection = 0;
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        taken = command;
+        for_connection = command_connection;
+        command = NoCommand;
+        command_connection = 0;
+        if (taken == NoCommand || stopping)
+            return NoCommand;
+        if (for_connection == connection && taken == DownloadFW) {
+            downloading = true;
+            ++downloads_running;
+        }
+    }
+    if (for_connection != connection) {
+        qInfo() << "Command" << int(taken) << "for connection" << for_connection
+                << "dropped: the device of connection" << connection << "is connected";
+        return NoCommand;
+    }
     return taken;
+}
+
+void SM_A::end_download()
+{
+    std::lock_guard<std::mutex> lock(mutex);
+    downloading = false;
+    --downloads_running;
 }
 
 bool SM_A::pause(int ms)
@@ -102,6 +145,7 @@ SM_A::State SM_A::no_device_A1()
     if (is_stopping())
         return State::Leave;
     device_info = DFU::DeviceInfo{};
+    connection = 0;
     emit sig_NoDevConn();
     if (!first_pass_done) {
         first_pass_done = true;
@@ -127,13 +171,19 @@ SM_A::State SM_A::scan_A2()
         return State::A4;
 
     emit sig_readingInfo();
+    connection = 0;
     emit sig_NoDevConn();
     current_device = scan.devices.front();
+    // Nothing of a previous device may survive into the record of this one.
+    device_info = DFU::DeviceInfo{};
     auto const [code, message] = DFU::read_device_info(&current_device, &device_info);
     if (code != 0) {
         emit sig_DeviceError(message);
         return State::A7;
     }
+    connection = ++connections_made;
+    device_info.serial = current_device.serial;
+    device_info.connection = connection;
     emit sig_DevConn(device_info);
     return State::A4;
 }
@@ -154,24 +204,52 @@ SM_A::State SM_A::connected_A4()
     return State::A2;
 }
 
+bool SM_A::image_file_intact(QString* why) const
+{
+    QFile file(bin_file_path);
+    if (image.isEmpty())
+        *why = QStringLiteral("the program holds no firmware image");
+    else if (!file.open(QIODevice::ReadOnly))
+        *why = QStringLiteral("%1 cannot be read").arg(bin_file_path);
+    else if (file.readAll() != image)
+        *why = QStringLiteral("%1 differs from the firmware this program carries")
+                   .arg(bin_file_path);
+    else
+        return true;
+    return false;
+}
+
+// Entered with the download taken up (take_command). It runs to its end whatever happens
+// meanwhile: a cut flash write would leave the device worse than it was.
 SM_A::State SM_A::download_A5()
 {
-    set_command(NoCommand);
     emit sig_A5_entered();
+    QString why;
+    if (!image_file_intact(&why)) {
+        end_download();
+        QString const message = QStringLiteral("Download refused: ") + why;
+        qWarning().noquote() << message;
+        emit sig_FwDownloadRefused(message);
+        return State::A2;
+    }
     emit sig_FwDownloading();
     // The result is not examined: the start-over reads the device anew, which shows whether
     // the new firmware is there.
-    DFU::download_FW_to_device(bin_file_path);
+    DFU::download_FW_to_device(bin_file_path, current_device.serial,
+                               [this](int percent) { emit sig_FwProgress(percent); });
+    end_download();
     emit sig_FwDownloaded();
     return State::A0;
 }
 
 SM_A::State SM_A::compare_A6()
 {
-    set_command(NoCommand);
     emit sig_A6_entered();
     emit sig_FwUploading();
-    if (DFU::upload_and_compare_FW_bin(bin_file_path, uploaded_file_path)) {
+    bool const matches = DFU::upload_and_compare_FW(
+        image, uploaded_file_path, current_device.serial,
+        [this](int percent) { emit sig_FwProgress(percent); });
+    if (matches) {
         qDebug() << "Uploaded FW matches";
         emit sig_FwUploadedMatches();
     } else {

@@ -3,10 +3,12 @@
 #include "dfu/deviceoperations.h"
 #include "dfu/scan.h"
 
+#include <QByteArray>
 #include <QMetaType>
 #include <QString>
 #include <QThread>
 
+#include <atomic>
 #include <condition_variable>
 #include <mutex>
 
@@ -32,16 +34,28 @@ public:
     // Stops the loop and waits for it; a device operation under way is finished first.
     ~SM_A() override;
 
-    void set_command(Command value);
+    // A command belongs to the connection of one announced device (DeviceInfo::connection):
+    // it is carried out only while that device stays connected, and dropped otherwise.
+    void set_command(Command value, int connection);
     Command get_command();
-    // Also cuts a pause short, so the loop leaves at its next stop check.
+    // Asks the loop to end and drops a command not yet taken. A download already under way
+    // is finished first; the loop leaves at its next stop check. Cuts a pause short.
     void do_stop();
     bool is_stopping();
+    // Whether a download has been taken up and not yet ended. After do_stop() it can only
+    // change from true to false.
+    bool is_downloading();
+    // Whether any worker of the process is downloading; safe to call from a signal handler.
+    static bool any_download_running();
 
     void enable_debug_output();
 
     int rescan_pause_ms = 200;
     int poll_pause_ms = 200;
+    // The firmware image as the program carries it. A download goes ahead only when the
+    // file at bin_file_path still holds exactly these bytes, and the read-back is compared
+    // with them, never with the file.
+    QByteArray image;
 
 signals:
     void sig_NoDevConn();
@@ -56,6 +70,10 @@ signals:
     void sig_FwUploading();
     void sig_FwUploadedDiffers();
     void sig_FwUploadedMatches();
+    // The share of the running download or read-back done so far, 0 to 100.
+    void sig_FwProgress(int percent);
+    // The download was not started: the image file differs from the carried image.
+    void sig_FwDownloadRefused(QString message);
     void sig_A0_entered();
     void sig_A1_entered();
     void sig_A2_entered();
@@ -91,6 +109,8 @@ private:
     // Sleeps up to ms; returns false when a stop was requested before or during the pause.
     bool pause(int ms);
     Command take_command();
+    void end_download();
+    bool image_file_intact(QString* why) const;
     void debug_handler(char const* name, bool quiet);
 
     DFU::DeviceInfo device_info; // written and read by the worker thread only
@@ -98,10 +118,16 @@ private:
     QString bin_file_path;
     QString uploaded_file_path;
     DFU::DeviceItem current_device;
+    int connection = 0;         // of the device in device_info once announced; 0: none
+    int connections_made = 0;   // numbers handed out so far
     Command command = NoCommand;
+    int command_connection = 0; // the connection command belongs to
     bool stopping = false;
-    // Guards command and stopping. A standard mutex rather than QMutex, whose futex-based
-    // locking is invisible to ThreadSanitizer.
+    bool downloading = false;
+    static std::atomic<int> downloads_running;
+    // Guards command, command_connection, stopping and downloading: whether a download runs
+    // is decided under it. A standard mutex rather than QMutex, whose futex-based locking is
+    // invisible to ThreadSanitizer.
     std::mutex mutex;
     std::condition_variable stop_request; // wakes a pause when a stop is requested
     // Worker-thread state: no pause on the first pass after the thread starts, and the

@@ -86,11 +86,17 @@ void SM_B::add_transitions()
     B3->addTransition(relay, &WorkerRelay::NoDevConn, B1);
     B4->addTransition(relay, &WorkerRelay::FwUploadedMatches, B6);
     B4->addTransition(relay, &WorkerRelay::FwUploadedDiffers, B7);
+    // The worker's comparison result always arrives before its next sig_NoDevConn, so a
+    // device pulled during the read-back still ends in B7 first. A device gone before the
+    // read-back began (the flow saw its sig_DevConn late) must not leave the flow waiting.
+    B4->addTransition(relay, &WorkerRelay::NoDevConn, B1);
     B6->addTransition(relay, &WorkerRelay::NoDevConn, B1);
     B7->addTransition(this, &SM_B::sig_DoDownload, B3);
     B7->addTransition(relay, &WorkerRelay::NoDevConn, B1);
     B8->addTransition(relay, &WorkerRelay::NoDevConn, B1);
-    B9->addTransition(this, &SM_B::sig_DoDownload, B3);
+    // A device without a product record is written only by a service build.
+    if (have_service_build())
+        B9->addTransition(this, &SM_B::sig_DoDownload, B3);
     B9->addTransition(relay, &WorkerRelay::NoDevConn, B1);
 }
 
@@ -101,7 +107,7 @@ void SM_B::add_actions()
         device_info = DFU::DeviceInfo{};
         // A request the worker has not taken up yet was meant for the device that is gone;
         // it must not be carried out on whatever device comes next.
-        worker->set_command(SM_A::NoCommand);
+        worker->set_command(SM_A::NoCommand, 0);
     });
     connect(B1, &QState::exited, this, [this] {
         device_info = announced;
@@ -112,10 +118,12 @@ void SM_B::add_actions()
         emit sig_UpgradePossible();
         emit sig_DifferingRevision();
     });
-    connect(B3, &QState::entered, this, [this] { worker->set_command(SM_A::DownloadFW); });
+    // Each request names the connection of the device it was decided for.
+    connect(B3, &QState::entered, this,
+            [this] { worker->set_command(SM_A::DownloadFW, device_info.connection); });
     connect(B4, &QState::entered, this, [this] {
         emit sig_UploadingVerifying();
-        worker->set_command(SM_A::UploadAndCompareFW);
+        worker->set_command(SM_A::UploadAndCompareFW, device_info.connection);
     });
     connect(B6, &QState::entered, this, [this] { emit sig_FwMatches(); });
     connect(B7, &QState::entered, this, [this] {
@@ -148,7 +156,8 @@ bool SM_B::device_has_valid_type(Device::Type id) const
 {
     std::printf("device_has_valid_type(%i): valid %i, device_type: %i\n", int(id),
                 int(announced.valid), int(announced.device_type));
-    return announced.valid && announced.device_type == id;
+    // Without a known product of its own (an unreadable carried image) nothing matches it.
+    return announced.valid && Device::is_known(id) && announced.device_type == id;
 }
 
 bool SM_B::device_has_desired_revision() const

@@ -37,14 +37,17 @@ QString infoDump()
     return Files::path_of(Files::uploaded_FW_info_fileName_bin);
 }
 
+QString const serial = QStringLiteral("3276365F3236");
+QString const bySerial = QStringLiteral("\t-S\t3276365F3236");
+
 QString otpCall()
 {
-    return QStringLiteral("-d\t0483\t-a\t2\t-s\t0x1FFF7800:512\t-U\t") + otpDump();
+    return QStringLiteral("-d\t0483\t-a\t2\t-s\t0x1FFF7800:512\t-U\t") + otpDump() + bySerial;
 }
 
 QString infoCall()
 {
-    return QStringLiteral("-d\t0483\t-a\t0\t-s\t0x08000000:2048\t-U\t") + infoDump();
+    return QStringLiteral("-d\t0483\t-a\t0\t-s\t0x08000000:2048\t-U\t") + infoDump() + bySerial;
 }
 
 QByteArray readFile(QString const& path)
@@ -116,6 +119,7 @@ private:
 void TestDeviceOperations::initTestCase()
 {
     QStandardPaths::setTestModeEnabled(true);
+    QVERIFY(Files::external_dir.create());
     DFU::Command::path.clear();
     for (auto& row : DFU::commands)
         row.second.program = TestPaths::fake_dfu_util();
@@ -228,13 +232,16 @@ void TestDeviceOperations::commandLines_data()
     QTest::newRow("read_FW_Info") << "read_FW_Info" << QStringList{infoCall()};
     QTest::newRow("download_FW_to_device")
         << "download_FW_to_device"
-        << QStringList{QStringLiteral("-d\t0483\t-a\t0\t-s\t0x08000000:leave\t-D\t") + file};
+        << QStringList{QStringLiteral("-d\t0483\t-a\t0\t-s\t0x08000000:leave\t-D\t") + file +
+                       bySerial};
     QTest::newRow("upload_FW_from_device")
         << "upload_FW_from_device"
-        << QStringList{QStringLiteral("-d\t0483\t-a\t0\t-s\t0x08000000:807136\t-U\t") + file};
+        << QStringList{QStringLiteral("-d\t0483\t-a\t0\t-s\t0x08000000:807136\t-U\t") + file +
+                       bySerial};
     QTest::newRow("upload_and_compare_FW_bin")
         << "upload_and_compare_FW_bin"
-        << QStringList{QStringLiteral("-d\t0483\t-a\t0\t-s\t0x08000000:807136\t-U\t") + readBack};
+        << QStringList{QStringLiteral("-d\t0483\t-a\t0\t-s\t0x08000000:807136\t-U\t") +
+                       readBack + bySerial};
 }
 
 void TestDeviceOperations::commandLines()
@@ -246,18 +253,18 @@ void TestDeviceOperations::commandLines()
     writeFile(file, image);
     device.setFlash(image);
 
-    DFU::DeviceItem const item{QStringLiteral("3276365F3236")};
+    DFU::DeviceItem const item{serial};
     DFU::DeviceInfo info;
     if (operation == QLatin1String("read_device_info"))
         QCOMPARE(DFU::read_device_info(&item, &info).first, 0);
     else if (operation == QLatin1String("read_FW_Info"))
         QVERIFY(DFU::read_FW_Info(&item).valid);
     else if (operation == QLatin1String("download_FW_to_device"))
-        QCOMPARE(DFU::download_FW_to_device(file), 0);
+        QCOMPARE(DFU::download_FW_to_device(file, serial), 0);
     else if (operation == QLatin1String("upload_FW_from_device"))
-        QCOMPARE(DFU::upload_FW_from_device(file, 807136), 0);
+        QCOMPARE(DFU::upload_FW_from_device(file, 807136, serial), 0);
     else
-        QVERIFY(DFU::upload_and_compare_FW_bin(file, readBack));
+        QVERIFY(DFU::upload_and_compare_FW_bin(file, readBack, serial));
     QCOMPARE(device.calls(), calls);
 }
 

@@ -122,6 +122,24 @@ private slots:
         QCOMPARE(f->log->announced().last().FW_revision, QStringLiteral("C4"));
     }
 
+    // Nothing of a replaced device survives into the record of the next one: a blank flash
+    // (no information block) must not show the revision of the device before it.
+    void replacement_starts_from_an_empty_record()
+    {
+        f->plug_product("C3", serial_a);
+        f->worker->start();
+        QTRY_COMPARE_WITH_TIMEOUT(f->log->count("DevConn"), 1, wait_ms);
+        f->device.setFlash(QByteArray(2048, char(0xFF)));
+        f->device.plug(serial_b);
+        QTRY_COMPARE_WITH_TIMEOUT(f->log->count("DevConn"), 2, wait_ms);
+        QVERIFY(f->stops_within(5000));
+        DFU::DeviceInfo const second = f->log->announced().last();
+        QCOMPARE(second.serial, serial_b);
+        QVERIFY(second.FW_revision.isEmpty());
+        QVERIFY(!second.FW_info.valid);
+        QCOMPARE(second.connection, f->log->announced().first().connection + 1);
+    }
+
     // The faulty device is reported once and not read again until it is gone; a stop request
     // ends the wait for its removal.
     void read_failure_waits_for_removal()
@@ -162,7 +180,7 @@ private slots:
         f->plug_product("C3");
         f->worker->start();
         QTRY_COMPARE_WITH_TIMEOUT(f->log->count("DevConn"), 1, wait_ms);
-        f->worker->set_command(SM_A::DownloadFW);
+        f->worker->set_command(SM_A::DownloadFW, f->connection());
         QTRY_COMPARE_WITH_TIMEOUT(f->log->count("DevConn"), 2, wait_ms);
         QVERIFY(f->stops_within(5000));
 
@@ -174,16 +192,107 @@ private slots:
         QCOMPARE(f->log->announced().last().FW_revision, QStringLiteral("C4"));
     }
 
-    void command_waits_for_a_device()
+    // Every announcement gets a number of its own, also the same device plugged in again, and
+    // a command runs only for the number it was given.
+    void command_belongs_to_its_connection_data()
     {
+        QTest::addColumn<QString>("between"); // what happens after the first announcement
+        QTest::addColumn<int>("downloads");
+        QTest::newRow("same connection") << "" << 1;
+        QTest::newRow("same device plugged in again") << "replug" << 0;
+        QTest::newRow("device replaced") << "replace" << 0;
+    }
+
+    void command_belongs_to_its_connection()
+    {
+        QFETCH(QString, between);
+        QFETCH(int, downloads);
+        LogCapture capture;
+        f->plug_product("C3", serial_a);
         f->worker->start();
-        f->worker->set_command(SM_A::DownloadFW);
-        QTRY_VERIFY_WITH_TIMEOUT(f->log->count("A2") >= 3, wait_ms);
-        QCOMPARE(f->device.countCalls("-D"), 0);
-        f->plug_product("C3");
-        QTRY_COMPARE_WITH_TIMEOUT(f->log->count("FwDownloaded"), 1, wait_ms);
+        QTRY_COMPARE_WITH_TIMEOUT(f->log->count("DevConn"), 1, wait_ms);
+        int const first = f->connection();
+        QCOMPARE(f->log->announced().first().serial, serial_a);
+        if (between == QLatin1String("replug")) {
+            f->device.unplug();
+            QTRY_VERIFY_WITH_TIMEOUT(f->log->from("DevConn").contains("A1"), wait_ms);
+            f->plug_product("C3", serial_a);
+        } else if (between == QLatin1String("replace")) {
+            f->plug_product("C3", serial_b);
+        }
+        if (!between.isEmpty()) {
+            QTRY_COMPARE_WITH_TIMEOUT(f->log->count("DevConn"), 2, wait_ms);
+            QCOMPARE(f->connection(), first + 1);
+        }
+        f->worker->set_command(SM_A::DownloadFW, first);
+        QTRY_COMPARE_WITH_TIMEOUT(f->worker->get_command(), SM_A::NoCommand, wait_ms);
+        QTRY_VERIFY_WITH_TIMEOUT(f->log->count("A4") >= 8, wait_ms);
         QVERIFY(f->stops_within(5000));
-        QCOMPARE(f->device.countCalls("-D"), 1);
+        QCOMPARE(f->device.countCalls("-D"), downloads);
+        QCOMPARE(f->log->count("FwDownloaded"), downloads);
+        QCOMPARE(capture.count(QStringLiteral(
+                     "Command 1 for connection %1 dropped: the device of connection %2 is "
+                     "connected")
+                                   .arg(first)
+                                   .arg(first + 1)),
+                 1 - downloads);
+    }
+
+    // A stop drops a command not yet taken; a download already taken runs to its end.
+    void stop_drops_a_pending_command()
+    {
+        f->plug_product("C3");
+        f->worker->poll_pause_ms = 600000;
+        f->worker->start();
+        QTRY_COMPARE_WITH_TIMEOUT(f->log->count("A4"), 1, wait_ms);
+        f->worker->set_command(SM_A::DownloadFW, f->connection());
+        QVERIFY(f->stops_within(5000));
+        QCOMPARE(f->device.countCalls("-D"), 0);
+        QVERIFY(!f->worker->is_downloading());
+    }
+
+    void stop_during_a_download_lets_it_finish()
+    {
+        f->plug_product("C3");
+        f->worker->start();
+        QTRY_COMPARE_WITH_TIMEOUT(f->log->count("DevConn"), 1, wait_ms);
+        f->device.setDelayMs(1500);
+        f->worker->set_command(SM_A::DownloadFW, f->connection());
+        QTRY_VERIFY_WITH_TIMEOUT(f->log->names().contains("FwDownloading"), wait_ms);
+        QVERIFY(f->worker->is_downloading());
+        QVERIFY(SM_A::any_download_running());
+        f->worker->do_stop();
+        QVERIFY(f->worker->is_downloading());
+        QVERIFY(f->worker->wait(10000));
+        QVERIFY(!f->worker->is_downloading());
+        QVERIFY(!SM_A::any_download_running());
+        QCOMPARE(f->device.flash(), f->image);
+        QCOMPARE(f->log->names().mid(f->log->names().indexOf("FwDownloading")),
+                 (QStringList{"FwDownloading", "FwDownloaded", "A0", "A1"}));
+    }
+
+    // The image on disk is checked against the carried one before every download.
+    void changed_image_file_is_not_downloaded()
+    {
+        LogCapture capture;
+        f->plug_product("C3");
+        QFile file(f->bin);
+        QVERIFY(file.open(QIODevice::ReadWrite));
+        file.seek(100);
+        file.write("x");
+        file.close();
+        QSignalSpy refused(f->worker.get(), &SM_A::sig_FwDownloadRefused);
+        f->worker->start();
+        QTRY_COMPARE_WITH_TIMEOUT(f->log->count("DevConn"), 1, wait_ms);
+        f->worker->set_command(SM_A::DownloadFW, f->connection());
+        QTRY_COMPARE_WITH_TIMEOUT(refused.count(), 1, wait_ms);
+        QTRY_VERIFY_WITH_TIMEOUT(f->log->from("A5").count("A4") >= 2, wait_ms);
+        QVERIFY(f->stops_within(5000));
+        QCOMPARE(f->device.countCalls("-D"), 0);
+        QVERIFY(!f->log->names().contains("FwDownloading"));
+        QCOMPARE(f->log->count("DevConn"), 1); // the device stays connected, not read again
+        QVERIFY(refused.first().first().toString().contains("differs from the firmware"));
+        QVERIFY(!f->worker->is_downloading());
     }
 
     void compare_data()
@@ -204,7 +313,7 @@ private slots:
         f->device.setFlipReadback(flip);
         f->worker->start();
         QTRY_COMPARE_WITH_TIMEOUT(f->log->count("DevConn"), 1, wait_ms);
-        f->worker->set_command(SM_A::UploadAndCompareFW);
+        f->worker->set_command(SM_A::UploadAndCompareFW, f->connection());
         QTRY_VERIFY_WITH_TIMEOUT(f->log->names().contains("FwUploading"), wait_ms);
         QTRY_VERIFY_WITH_TIMEOUT(f->log->from("A6").count("A4") >= 2, wait_ms);
         QVERIFY(f->stops_within(5000));

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "dfu/files.h"
 #include "fakedevice.h"
 #include "statemachines/sm_a.h"
 #include "testpaths.h"
@@ -122,6 +123,7 @@ struct WorkerFixture
 
     WorkerFixture()
     {
+        Files::external_dir.create();
         for (auto& entry : DFU::commands)
             entry.second.program = TestPaths::fake_dfu_util();
         DFU::Command::path.clear();
@@ -132,6 +134,7 @@ struct WorkerFixture
         f.close();
         worker = std::make_unique<SM_A>(files.filePath(QStringLiteral("firmware.dfu")), bin,
                                         uploaded, nullptr);
+        worker->image = image;
         worker->rescan_pause_ms = 20;
         worker->poll_pause_ms = 20;
         log = std::make_unique<SignalLog>(worker.get());
@@ -144,6 +147,9 @@ struct WorkerFixture
         device.setFlash(FakeDevice::flashWithInfo(0x04, rev));
         device.plug(serial);
     }
+
+    // The connection of the device the worker announced last.
+    int connection() const { return log->announced().last().connection; }
 
     // Stops the worker and reports whether run() returned within ms.
     bool stops_within(int ms)
