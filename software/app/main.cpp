@@ -2,6 +2,8 @@
 
 #include <QApplication>
 
+#include <cstdlib>
+
 int main(int argc, char** argv)
 {
     // The window is painted by the raster engine only. Without this, the first window makes
@@ -11,7 +13,8 @@ int main(int argc, char** argv)
     int rc = 0;
     {
         QApplication app(argc, argv);
-        GUI_init();
+        if (!GUI_init())
+            return EXIT_FAILURE;
         rc = app.exec();
         rc = GUI_cleanup(rc);
     }

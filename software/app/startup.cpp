@@ -1,3 +1,5 @@
+// The program's life, in the order it happens: start-up (GUI_init), the ways it is asked to
+// end (closing the window, signals), and shutdown (GUI_cleanup).
 #include "startup.h"
 
 #include "appobjects.h"
@@ -16,7 +18,10 @@
 #include "wiring.h"
 
 #include <QApplication>
+#include <QCloseEvent>
 #include <QDebug>
+#include <QGuiApplication>
+#include <QMessageBox>
 #include <QThread>
 
 #include <cstdio>
@@ -27,13 +32,51 @@ QPointer<MainWindow> mainWindow;
 SM_A* sm_A = nullptr;
 SM_B* sm_B = nullptr;
 
-void prepare_device_side()
+namespace {
+
+bool working_files_ready(QString* failure)
+{
+    if (!Files::external_dir.create()) {
+        *failure = QStringLiteral("The program cannot create its working folder: %1.")
+                       .arg(Files::external_dir.errorString());
+        return false;
+    }
+    if (!Files::extract_resources({Files::desired_FW_dfu, Files::desired_FW_bin,
+                                   Files::dfu_util_executable, Files::libusb_library},
+                                  true)) {
+        *failure = QStringLiteral("The program cannot write its files into its working folder "
+                                  "%1 (is the disk full?).")
+                       .arg(Files::external_dir.path());
+        return false;
+    }
+    return true;
+}
+
+// Only the carried dfu-util may run: one that does not start or does not answer in time
+// makes the program unusable. A banner that differs is only reported.
+bool dfu_util_answers(QString* failure)
+{
+    if (DFU::dfu_util::run_execution_test() != DFU::dfu_util::TestOutcome::not_run ||
+        simulator::use)
+        return true;
+    *failure = QStringLiteral("The program's dfu-util (%1) did not run or did not answer "
+                              "within %2 s.")
+                   .arg(DFU::dfu_util::full_path())
+                   .arg(DFU::dfu_util::execution_test_limit_ms / 1000);
+    return false;
+}
+
+} // namespace
+
+bool prepare_device_side(QString* failure)
 {
     if (simulator::use)
         qInfo() << "Will use simulator (i.e. option 'use_simulator).";
     else
         qInfo() << "Will use real device (i.e. no option 'use_simulator'.)";
 
+    if (!working_files_ready(failure))
+        return false;
     if (simulator::use)
         simulator::setup_for_simulated_dfu_util(simulator::normal);
     else
@@ -42,14 +85,23 @@ void prepare_device_side()
     qInfo() << "Compiled for platform (OS):" << support_misc::compiled_for_platform() << "with 'DEBUG'"
             << (support_misc::compiled_w_DEBUG ? "defined" : "not defined");
 
-    Files::extract_resources({Files::desired_FW_dfu, Files::desired_FW_bin,
-                              Files::dfu_util_executable, Files::libusb_library},
-                             true);
     support_misc::mark_file_executable(DFU::dfu_util::full_path());
-    DFU::dfu_util::execution_test();
+    return dfu_util_answers(failure);
 }
 
 namespace {
+
+// Standard error always; a message box where a person sees the screen.
+void report_startup_failure(QString const& text)
+{
+    std::fprintf(stderr, "kalvora-upgrade: %s\n", qPrintable(text));
+    std::fflush(stderr);
+    qWarning().noquote() << text;
+    QString const platform = QGuiApplication::platformName();
+    if (platform != QLatin1String("offscreen") && platform != QLatin1String("minimal"))
+        QMessageBox::critical(nullptr, QStringLiteral("Kalvora Firmware Upgrade Tool"),
+                              text + QStringLiteral("\n\nThe program will end now."));
+}
 
 // The layout file is compiled in; should it ever be unreadable, end start-up with the
 // loader's message instead of an uncaught exception.
@@ -68,6 +120,8 @@ void create_worker_and_flow()
     QString const dir = Files::external_dir.path() + QLatin1Char('/');
     sm_A = new SM_A(dir + Files::desired_FW_fileName_dfu, dir + Files::desired_FW_fileName_bin,
                     dir + Files::uploaded_FW_fileName_bin, nullptr);
+    // Compared with the extracted file before each download and with every read-back.
+    sm_A->image = Files::carried(Files::desired_FW_bin);
     sm_A->rescan_pause_ms = 500;
     sm_A->poll_pause_ms = 1000;
     sm_A->enable_debug_output();
@@ -76,19 +130,59 @@ void create_worker_and_flow()
     sm_B->enable_debug_output();
 }
 
+// Closing the window during a firmware write is turned into a request to quit once the
+// write has ended.
+class CloseDuringWrite : public QObject
+{
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() != QEvent::Close || !sm_A || !sm_A->is_downloading())
+            return QObject::eventFilter(watched, event);
+        event->ignore();
+        request_quit();
+        return true;
+    }
+};
+
+bool quitting_after_write = false;
+
+void on_termination_signal(int sig)
+{
+    if (quitting_after_write)
+        qInfo() << "Signal" << sig << "received during the firmware write: ignored";
+    else
+        qInfo() << "Signal" << sig << "received, quitting";
+    request_quit();
+}
+
 } // namespace
 
-void GUI_init()
+bool GUI_init()
 {
+    // First, so that a signal at any later moment removes what start-up puts on disk.
+    install_termination_handlers(qApp, on_termination_signal);
     parse_arguments(qApp);
     support::setup_fonts();
     logWindow = new LogWindow(nullptr);
     if (use_log_window)
         qInstallMessageHandler(logWindowMessageHandler);
-    prepare_device_side();
+    QString failure;
+    if (!prepare_device_side(&failure)) {
+        report_startup_failure(failure);
+        return false;
+    }
 
     Device::FW_Info const desired = DFU::desired_FW_Info();
     qInfo().noquote() << "Desired (embedded)" << QString(desired);
+    if (!desired.valid) {
+        report_startup_failure(
+            QStringLiteral("The firmware this program carries has no valid information block."));
+        return false;
+    }
     settings.gui = load_layout();
     settings.desired_name = desired.name;
     settings.desired_type = desired.product.type;
@@ -96,6 +190,7 @@ void GUI_init()
 
     mainWindow = MainWindow_factory(&settings, nullptr, simulator::use);
     mainWindow->setWindowTitle(QStringLiteral("Kalvora Firmware Upgrade Tool"));
+    mainWindow->installEventFilter(new CloseDuringWrite(mainWindow));
     create_worker_and_flow();
     add_connections(qApp);
     QObject::connect(sm_B, &QStateMachine::started, sm_B, [] {
@@ -104,16 +199,43 @@ void GUI_init()
     }, Qt::DirectConnection);
     sm_B->start();
     mainWindow->show();
-    quit_on_termination_signals(qApp);
+    deliver_termination_signals();
+    return true;
+}
+
+void request_quit()
+{
+    if (!sm_A) {
+        qApp->quit();
+        return;
+    }
+    // Taken up no new command from here on; only a download already under way goes on.
+    sm_A->do_stop();
+    if (!sm_A->is_downloading()) {
+        qApp->quit();
+        return;
+    }
+    if (quitting_after_write)
+        return;
+    quitting_after_write = true;
+    qInfo() << "The firmware write goes on; the program ends once it has finished";
+    show_status_text(QStringLiteral("status_writing"));
+    after_firmware_write([] {
+        qInfo() << "Firmware write finished: quitting";
+        if (mainWindow)
+            mainWindow->close();
+        qApp->quit();
+    });
 }
 
 int GUI_cleanup(int rc)
 {
+    end_termination_delivery();
     qInfo() << "app.exec() returns: " << rc;
     if (sm_B)
         sm_B->stop();
     // A dfu-util run that hangs (a device stuck while busy) would keep the worker, and with
-    // its deletion the program, from ending.
+    // its deletion the program, from ending. A download is never cut.
     DFU::shutdown_requested = true;
     if (sm_A)
         sm_A->do_stop();
@@ -121,5 +243,6 @@ int GUI_cleanup(int rc)
     QThread::sleep(2);
     delete sm_A;
     delete sm_B;
+    Files::external_dir.remove();
     return rc;
 }

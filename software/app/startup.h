@@ -1,11 +1,20 @@
 #pragma once
 
-// The start-up sequence: options, device preparation, then the application objects.
-void GUI_init();
+#include <QString>
+
+// The start-up sequence: signal handlers, options, device preparation, then the application
+// objects. False when the program cannot work (the message has been shown): main then ends
+// with a failure status.
+bool GUI_init();
 
 // The shutdown sequence; takes the event loop's result and returns it unchanged.
 int GUI_cleanup(int rc);
 
-// The device preparation of start-up: command path or simulator, extraction of the working
-// files, the executable bit and dfu-util's execution test.
-void prepare_device_side();
+// The device preparation of start-up: the private working directory, command path or
+// simulator, extraction of the working files, the executable bit and dfu-util's execution
+// test. False, with the reason in failure, when the device side cannot work.
+bool prepare_device_side(QString* failure);
+
+// Ends the program as closing its window does, but never while a firmware write runs: then
+// the window stays and says why, and the program ends once the write is over.
+void request_quit();

@@ -17,9 +17,23 @@
 
 namespace {
 
+// A download that prints no progress for this long is reported (never cut).
+int const silent_write_ms = 30000;
+
+// The serial of the device the last download was started for: when that device comes back
+// with another revision than the carried one, the upgrade did not take effect.
+QString written_serial;
+bool unreadable_shown = false;
+
+// Texts from a device (its revision) and from the catalogue go into rich text: as plain text.
 QString product_name()
 {
-    return sm_B->device_info.OTP_info.product_name();
+    return sm_B->device_info.OTP_info.product_name().toHtmlEscaped();
+}
+
+QString status_text(char const* id)
+{
+    return settings.gui.text(QString::fromLatin1(id));
 }
 
 void show_status(QString const& text)
@@ -33,15 +47,26 @@ void show_revision_status()
     QString const name = product_name();
     QString const rev = sm_B->device_info.FW_revision;
     if (!rev.isEmpty())
-        show_status(settings.gui.text(QStringLiteral("status_devRev")).arg(name).arg(rev));
+        show_status(status_text("status_devRev").arg(name).arg(rev.toHtmlEscaped()));
     else
-        show_status(settings.gui.text(QStringLiteral("status_devRevUnknown")).arg(name));
+        show_status(status_text("status_devRevUnknown").arg(name));
 }
 
-void stop_worker()
+// A device that comes back from a download with another revision than the carried one.
+void show_differing_revision()
 {
-    qInfo() << "Trying to stop sm_A";
-    sm_A->do_stop();
+    if (sm_B->configuration().contains(sm_B->B2) && !written_serial.isEmpty() &&
+        sm_B->device_info.serial == written_serial) {
+        show_status(status_text("status_noEffect")
+                        .arg(product_name())
+                        .arg(settings.desired_revision.toHtmlEscaped()));
+        return;
+    }
+    show_revision_status();
+}
+
+void stop_worker_now()
+{
     if (!sm_A->wait(1000)) {
         qWarning() << "Oops, SM_A not dead yet";
         sm_A->terminate();
@@ -49,27 +74,80 @@ void stop_worker()
     }
 }
 
-void connect_progress(ProgressBar* bar)
+// A download under way is never cut: the worker is waited for once it has ended.
+void stop_worker()
 {
-    QObject::connect(sm_B, &SM_B::sig_DoDownload, sm_B, [bar] {
+    qInfo() << "Trying to stop sm_A";
+    sm_A->do_stop();
+    if (!sm_A->is_downloading()) {
+        stop_worker_now();
+        return;
+    }
+    qInfo() << "The firmware write goes on; sm_A stops once it has ended";
+    show_status_text(QStringLiteral("status_writing"));
+    after_firmware_write(stop_worker_now);
+}
+
+void connect_progress(ProgressBar* bar, QTimer* silence)
+{
+    QObject::connect(sm_B->B3, &QState::entered, sm_B, [bar, silence] {
+        written_serial = sm_B->device_info.serial;
+        mainWindow->disableDownload();
+        bar->fillsToMaximum = false;
         bar->startAutoProgress(QStringLiteral("Upgrading firmware"), 60.0);
+        silence->start();
     }, Qt::DirectConnection);
+    QObject::connect(sm_B->B3, &QState::exited, silence, &QTimer::stop);
     QObject::connect(sm_B, &SM_B::sig_UploadingVerifying, sm_B, [bar] {
-        bar->startAutoProgress(QStringLiteral("Uploading & verifying"), 0.5);
+        mainWindow->disableDownload();
+        bar->fillsToMaximum = false;
+        bar->startAutoProgress(QStringLiteral("Uploading & verifying"), 20.0);
     }, Qt::DirectConnection);
+    QObject::connect(sm_A, &SM_A::sig_FwProgress, bar, [bar, silence](int percent) {
+        if (silence->isActive() || sm_B->configuration().contains(sm_B->B3)) {
+            if (!silence->isActive())
+                show_revision_status(); // the lamp answers again
+            silence->start();
+        }
+        bar->setProgress(percent);
+    });
+    QObject::connect(silence, &QTimer::timeout, bar,
+                     [] { show_status_text(QStringLiteral("status_notResponding")); });
     QObject::connect(sm_B, &SM_B::sig_FwMatches, sm_B, [bar] {
+        written_serial.clear();
         bar->timer->stop();
         bar->setValue(bar->maximum());
         bar->setFormat(QStringLiteral("Done. Disconnect USB cable."));
         show_revision_status();
     }, Qt::DirectConnection);
     QObject::connect(sm_B, &SM_B::sig_FwDiffers, sm_B, [bar] {
-        show_revision_status();
+        show_status(status_text("status_fwDiffers"));
         bar->timer->stop();
         bar->setValue(bar->minimum());
         bar->setFormat(QStringLiteral("FW differs"));
         bar->hide();
     }, Qt::DirectConnection);
+}
+
+// What the worker reports outside the flow: a lamp it cannot read (shown until the worker
+// next reports no device), an image it refused to write.
+void connect_worker_reports(ProgressBar* bar)
+{
+    QObject::connect(sm_A, &SM_A::sig_DeviceError, mainWindow, [] {
+        unreadable_shown = true;
+        show_status(status_text("status_devUnreadable"));
+    });
+    QObject::connect(sm_A, &SM_A::sig_NoDevConn, mainWindow, [] {
+        if (unreadable_shown && sm_B->configuration().contains(sm_B->B1))
+            show_status(status_text("status_noDev"));
+        unreadable_shown = false;
+    });
+    QObject::connect(sm_A, &SM_A::sig_FwDownloadRefused, mainWindow, [bar] {
+        bar->timer->stop();
+        bar->hide();
+        mainWindow->disableDownload();
+        show_status(status_text("status_imageChanged"));
+    });
 }
 
 void add_log_window_shortcuts()
@@ -87,6 +165,25 @@ void add_log_window_shortcuts()
 
 } // namespace
 
+void show_status_text(QString const& id)
+{
+    show_status(settings.gui.text(id));
+}
+
+void after_firmware_write(std::function<void()> then)
+{
+    auto* poll = new QTimer(qApp);
+    poll->setInterval(100);
+    QObject::connect(poll, &QTimer::timeout, poll, [poll, then] {
+        if (sm_A && sm_A->is_downloading())
+            return;
+        poll->stop();
+        poll->deleteLater();
+        then();
+    });
+    poll->start();
+}
+
 void add_connections(QApplication* app)
 {
     MainWindow* window = mainWindow;
@@ -100,17 +197,21 @@ void add_connections(QApplication* app)
     QObject::connect(sm_B, &SM_B::sig_UpgradeImpossible, window, &MainWindow::disableDownload);
     QObject::connect(sm_B, &SM_B::sig_UpgradePossible, window, &MainWindow::enableDownload);
     QObject::connect(sm_B, &SM_B::sig_DeviceConnected, sm_B, [] {
-        show_status(settings.gui.text(QStringLiteral("status_devConn")).arg(product_name()));
+        show_status(status_text("status_devConn").arg(product_name()));
     }, Qt::DirectConnection);
-    QObject::connect(sm_B, &SM_B::sig_DifferingRevision, sm_B, &show_revision_status,
+    QObject::connect(sm_B, &SM_B::sig_DifferingRevision, sm_B, &show_differing_revision,
                      Qt::DirectConnection);
     ProgressBar* bar = window->progressBar;
     QObject::connect(sm_B, &SM_B::sig_UpgradeImpossible, window, [bar] {
-        show_status(settings.gui.text(QStringLiteral("status_noDev")));
+        show_status(status_text("status_noDev"));
         bar->setFormat(QStringLiteral("This text should not be visible!"));
         bar->hide();
     });
     QObject::connect(window->installButton, &QAbstractButton::clicked, sm_B, &SM_B::do_download);
-    connect_progress(bar);
+    auto* silence = new QTimer(window);
+    silence->setSingleShot(true);
+    silence->setInterval(silent_write_ms);
+    connect_progress(bar, silence);
+    connect_worker_reports(bar);
     add_log_window_shortcuts();
 }

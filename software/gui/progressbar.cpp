@@ -61,12 +61,22 @@ void ProgressBar::startAutoProgress()
 
 void ProgressBar::increase()
 {
+    int const top = fillsToMaximum ? maximum() : maximum() - 1;
     double const fraction = double(startTime.elapsed()) / double(durationMs);
     // Clamped, so that a late tick never asks for more than the maximum.
-    setValue(minimum() + int(qMin(steps * fraction, double(steps))));
+    setValue(qMin(minimum() + int(qMin(steps * fraction, double(steps))), top));
     if (startTime.elapsed() > durationMs) {
         timer->stop();
-        setValue(maximum());
+        setValue(top);
         emit finished();
     }
+}
+
+void ProgressBar::setProgress(int percent)
+{
+    if (isHidden())
+        return;
+    timer->stop();
+    int const span = maximum() - minimum();
+    setValue(qBound(minimum(), minimum() + span * percent / 100, maximum() - 1));
 }

@@ -19,6 +19,9 @@ public:
     QTimer* timer = nullptr;  // public so that an operation that ends early can stop the run
     QElapsedTimer startTime;  // monotonic, unlike a wall-clock time
     int durationMs = 10000;
+    // False for an operation whose end only its owner knows: the time-driven fill then stops
+    // one step short of the maximum, so that a full bar always means the operation ended.
+    bool fillsToMaximum = true;
 
     void setup_GUI();
 
@@ -32,4 +35,7 @@ public slots:
     // Restarts with the current format and duration.
     void startAutoProgress();
     void increase();
+    // Real progress (0 to 100) of the running operation: it replaces the time-driven fill.
+    // Ignored while the bar is hidden; never shows the maximum, which only the end sets.
+    void setProgress(int percent);
 };

@@ -16,11 +16,13 @@ int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
     parse_arguments(&app);
-    prepare_device_side();
+    QString failure;
+    bool const prepared = prepare_device_side(&failure);
 
     auto print = [](char const* key, QString const& value) {
         std::printf("%s=%s\n", key, qPrintable(value));
     };
+    print("prepared", prepared ? "true" : failure);
     print("simulator", simulator::use ? "true" : "false");
     print("log_window", use_log_window ? "true" : "false");
     print("command_path", DFU::Command::path);

@@ -255,7 +255,8 @@ void tst_RealDevice::readBackDiffers()
     QTest::qWait(3000); // nothing more happens while the device stays
     QCOMPARE(bar->format(), QStringLiteral("FW differs"));
     QVERIFY(!bar->isVisible());
-    QCOMPARE(status(), revisionStatus(QStringLiteral("C4")));
+    QCOMPARE(status(), QStringLiteral("The firmware check failed: the lamp's firmware differs "
+                                      "from this tool's. Click to try again."));
     QVERIFY(mainWindow->installButton->isEnabled());
     QVERIFY(sm_B->configuration().contains(sm_B->B7));
     QCOMPARE(differs, 1);
@@ -276,12 +277,14 @@ void tst_RealDevice::otpReadFails()
     QVERIFY(exits.first().startsWith(QStringLiteral("Exit with 74 from \"")));
     QVERIFY(exits.first().contains(otpRead));
     QCOMPARE(capture->texts().filter(QStringLiteral("Start ")).filter(otpRead).size(), 1);
-    QVERIFY(status().startsWith(noDevice));
+    QCOMPARE(status(), QStringLiteral("A lamp was found but could not be read. Disconnect it and "
+                                      "connect it again."));
     QVERIFY(!mainWindow->installButton->isEnabled());
 
     device.set(QStringLiteral("fault.stall_upload"), QString());
     device.set(QStringLiteral("present"), QStringLiteral("0"));
-    QTest::qWait(2500);
+    QTRY_VERIFY_WITH_TIMEOUT(status().startsWith(noDevice), timeout);
+    QTest::qWait(1000);
     device.set(QStringLiteral("present"), QStringLiteral("1"));
     QTRY_COMPARE_WITH_TIMEOUT(status(), revisionStatus(QStringLiteral("C3")), timeout);
     QCOMPARE(deviceErrors, 1);

@@ -60,7 +60,10 @@ void TestSettings::shippedLabels()
         {"7a", 37, 320, true},      {"7b", 37, 350, true},        {"7c", 37, 380, true},
         {"9", 37, 428, true},       {"8b2", -1, -1, false},       {"status_noDev", 37, 463, true},
         {"status_devConn", -1, -1, false}, {"status_devRev", -1, -1, false},
-        {"status_devRevUnknown", -1, -1, false}, {"app_name", 480, 387, false},
+        {"status_devRevUnknown", -1, -1, false}, {"status_fwDiffers", -1, -1, false},
+        {"status_devUnreadable", -1, -1, false}, {"status_writing", -1, -1, false},
+        {"status_notResponding", -1, -1, false}, {"status_noEffect", -1, -1, false},
+        {"status_imageChanged", -1, -1, false}, {"app_name", 480, 387, false},
         {"sim_mode", 480, 407, false}, {"debug_mode", 480, 427, false},
     };
     QCOMPARE(gui.labels.size(), std::size(expected));
