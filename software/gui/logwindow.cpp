@@ -2,20 +2,26 @@
 
 #include <QCloseEvent>
 #include <QDir>
-#include <QFile>
 #include <QFileDialog>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QMainWindow>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QSaveFile>
+#include <QScreen>
+#include <QScrollBar>
 #include <QTextBrowser>
-#include <QTextStream>
+#include <QTextCursor>
 #include <QThread>
+#include <QTimer>
 #include <QVBoxLayout>
 
-#include <cstdio>
+#include <cerrno>
 #include <cstdlib>
+#include <mutex>
+#include <unistd.h>
 
 QPointer<LogWindow> logWindow;
 
@@ -56,13 +62,22 @@ QString browser_text(LogMessage const& m)
     return {};
 }
 
-void write_stderr(QByteArray const& line)
-{
-    std::fputs(line.constData(), stderr);
-    std::fflush(stderr);
-}
-
 } // namespace
+
+void write_stderr_line(LogMessage const& message)
+{
+    QByteArray const line = stderr_line(message);
+    static std::mutex mutex;
+    std::lock_guard<std::mutex> lock(mutex);
+    for (qint64 done = 0; done < line.size();) {
+        ssize_t const n = ::write(STDERR_FILENO, line.constData() + done, size_t(line.size() - done));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return;
+        done += n;
+    }
+}
 
 LogWindowDialog::LogWindowDialog(QWidget* parent)
     : QDialog(parent)
@@ -82,6 +97,16 @@ LogWindowDialog::LogWindowDialog(QWidget* parent)
     layout->addWidget(textBrowser);
     layout->addLayout(buttons);
     resize(600, 400);
+    textBrowser->document()->setMaximumBlockCount(max_lines);
+    QScrollBar* bar = textBrowser->verticalScrollBar();
+    connect(bar, &QScrollBar::valueChanged, this, [this, bar](int value) {
+        if (!scrolling)
+            follow = value >= bar->maximum();
+    });
+    connect(bar, &QScrollBar::rangeChanged, this, [this] {
+        if (follow)
+            scrollToEnd();
+    });
     askSaveFileName = [](QWidget* parent, QString const& caption, QString const& file,
                          QString const& filter) {
         return QFileDialog::getSaveFileName(parent, caption, file, filter);
@@ -94,13 +119,52 @@ LogWindowDialog::LogWindowDialog(QWidget* parent)
 
 void LogWindowDialog::outputMessage(LogMessage const& message)
 {
-    QByteArray const line = stderr_line(message);
-    if (line.isEmpty())
+    if (stderr_line(message).isEmpty())
         return; // a type this dialog does not know
-    textBrowser->append(browser_text(message));
-    write_stderr(line);
+    append(browser_text(message));
     if (message.type == QtFatalMsg)
         std::abort();
+}
+
+// Plain text always: a message is never taken for markup. A poll that logs the same line
+// again and again adds a count, not lines.
+void LogWindowDialog::append(QString const& text)
+{
+    QTextCursor cursor(textBrowser->document());
+    cursor.movePosition(QTextCursor::End);
+    if (text == lastText && !textBrowser->document()->isEmpty()) {
+        ++repeats;
+        cursor.movePosition(QTextCursor::Left, QTextCursor::KeepAnchor, lastLength);
+        QString const shown = tr("%1 (repeated %2 times)").arg(text).arg(repeats);
+        cursor.insertText(shown);
+        lastLength = shown.size();
+        return;
+    }
+    if (!textBrowser->document()->isEmpty())
+        cursor.insertBlock();
+    cursor.insertText(text);
+    lastText = text;
+    repeats = 1;
+    lastLength = text.size();
+}
+
+void LogWindowDialog::scrollToEnd()
+{
+    QScrollBar* bar = textBrowser->verticalScrollBar();
+    scrolling = true;
+    bar->setValue(bar->maximum());
+    scrolling = false;
+}
+
+void LogWindowDialog::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    // Lines that came while the dialog was hidden are laid out only now.
+    if (follow)
+        QTimer::singleShot(0, this, [this] {
+            if (follow)
+                scrollToEnd();
+        });
 }
 
 void LogWindowDialog::save()
@@ -110,17 +174,20 @@ void LogWindowDialog::save()
         tr("Text Files (*.txt);;All Files (*)"));
     if (name.isEmpty())
         return;
-    QFile file(name);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+    // The file is replaced only once all of it is written: a full disk leaves the old file
+    // (or none), never a cut one, and says so.
+    QSaveFile file(name);
+    bool saved = file.open(QIODevice::WriteOnly);
+    if (saved) {
+        QByteArray const bytes = textBrowser->toPlainText().toUtf8();
+        saved = file.write(bytes) == bytes.size() && file.commit();
+    }
+    if (!saved)
         QMessageBox::warning(this, tr("Error"),
                              tr("<nobr>File '%1'<br/>cannot be opened for writing.<br/><br/>"
                                 "The log output could <b>not</b> be saved!</nobr>")
-                                 .arg(name),
+                                 .arg(name.toHtmlEscaped()),
                              QMessageBox::Ok);
-        return;
-    }
-    QTextStream out(&file);
-    out << textBrowser->toPlainText();
 }
 
 void LogWindowDialog::closeEvent(QCloseEvent* event)
@@ -149,7 +216,21 @@ LogWindow::~LogWindow()
 
 void LogWindow::outputMessage(QtMsgType type, QMessageLogContext const& context, QString const& msg)
 {
-    emit sendMessage(make_LogMessage(type, context, msg));
+    LogMessage const m = make_LogMessage(type, context, msg);
+    write_stderr_line(m);
+    emit sendMessage(m);
+}
+
+QRect LogWindow::placement(QRect mainFrame, QSize size, QRect available)
+{
+    QRect const right(QPoint(mainFrame.right() + 1, mainFrame.top()), size);
+    QRect const left(QPoint(mainFrame.left() - size.width(), mainFrame.top()), size);
+    for (QRect const& candidate : {right, left})
+        if (available.contains(candidate))
+            return candidate;
+    int const x = qMax(available.left(), qMin(right.left(), available.right() + 1 - size.width()));
+    int const y = qMax(available.top(), qMin(right.top(), available.bottom() + 1 - size.height()));
+    return QRect(QPoint(x, y), size);
 }
 
 void LogWindow::toggle_visibility(QMainWindow* mainWindow)
@@ -159,8 +240,15 @@ void LogWindow::toggle_visibility(QMainWindow* mainWindow)
         return;
     }
     dialog->show();
-    QRect const main = mainWindow->geometry();
-    dialog->setGeometry(QRect(QPoint(main.right(), main.top()), dialog->size()));
+    QScreen* screen = mainWindow->screen() ? mainWindow->screen() : QGuiApplication::primaryScreen();
+    // The frame (title bar, borders) is known once the window manager has framed the dialog.
+    QRect const inner = dialog->geometry();
+    QRect const outer = dialog->frameGeometry();
+    QMargins const frame(inner.left() - outer.left(), inner.top() - outer.top(),
+                         outer.right() - inner.right(), outer.bottom() - inner.bottom());
+    QRect const placed = placement(mainWindow->frameGeometry(), outer.size(),
+                                   screen->availableGeometry());
+    dialog->setGeometry(placed.marginsRemoved(frame));
 }
 
 void logWindowMessageHandler(QtMsgType type, QMessageLogContext const& context,
@@ -169,10 +257,7 @@ void logWindowMessageHandler(QtMsgType type, QMessageLogContext const& context,
     LogWindow* relay = logWindow.data();
     if (!relay)
         return;
-    LogMessage const m = make_LogMessage(type, context, message);
-    // Qt aborts as soon as this handler returns from a fatal message; a queued delivery from
-    // another thread would never run, so print its trace here.
-    if (type == QtFatalMsg && QThread::currentThread() != relay->thread())
-        write_stderr(stderr_line(m));
-    emit relay->sendMessage(m);
+    // Standard error gets the line here, in the logging thread: a queued copy would be lost
+    // once the event loop has ended (and Qt aborts right after a fatal message).
+    relay->outputMessage(type, context, message);
 }

@@ -4,6 +4,7 @@
 #include <QMetaType>
 #include <QObject>
 #include <QPointer>
+#include <QRect>
 #include <QString>
 #include <QtGlobal>
 
@@ -30,6 +31,8 @@ LogMessage make_LogMessage(QtMsgType type, QMessageLogContext const& context, QS
 // The standard error line of a message ("Info: text (file:line, function)"), with a line feed;
 // empty for a type that is not shown.
 QByteArray stderr_line(LogMessage const& message);
+// Writes it whole, never interleaved with another thread's line.
+void write_stderr_line(LogMessage const& message);
 
 // The dialog that lists the messages and can clear and save them.
 class LogWindowDialog : public QDialog
@@ -49,8 +52,12 @@ public:
     std::function<QString(QWidget*, QString const&, QString const&, QString const&)>
         askSaveFileName;
 
+    // The list keeps at most this many lines; the oldest go first.
+    static constexpr int max_lines = 100000;
+
 public slots:
-    // Appends the message and prints it to standard error; a fatal message aborts.
+    // Appends the message as plain text; a message equal to the one before is shown once,
+    // with a count. A fatal message aborts.
     void outputMessage(LogMessage const& message);
 
 protected slots:
@@ -59,6 +66,17 @@ protected slots:
 protected:
     void closeEvent(QCloseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void append(QString const& text);
+    void scrollToEnd();
+
+    QString lastText;   // the message shown last, without its count
+    int repeats = 0;    // how often it came in a row
+    int lastLength = 0; // characters it takes at the end of the list
+    bool follow = true; // the view stays at the end while the user has not scrolled up
+    bool scrolling = false;
 };
 
 // Relays messages from any thread to its dialog in the GUI thread.
@@ -75,9 +93,17 @@ public:
 signals:
     void sendMessage(LogMessage const& message);
 
+public:
+    // Where the dialog (of frame size size) opens next to the main window's frame: right of
+    // it when that fits into the screen's available area, else left of it, else inside the
+    // area; top-aligned with the main window where it can be.
+    static QRect placement(QRect mainFrame, QSize size, QRect available);
+
 public slots:
+    // Prints the message to standard error at once, in the calling thread, and hands it to
+    // the dialog (queued from other threads).
     void outputMessage(QtMsgType type, QMessageLogContext const& context, QString const& msg);
-    // Shows the dialog just right of the main window, or hides it.
+    // Shows the dialog next to the main window, or hides it.
     void toggle_visibility(QMainWindow* mainWindow);
 };
 

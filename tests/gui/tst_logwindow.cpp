@@ -1,5 +1,6 @@
 // Tests of the log window: message formats, delivery from other threads, show/hide and saving.
 #include "gui/logwindow.h"
+#include "smalldisk.h"
 
 #include <QApplication>
 #include <QFileDialog>
@@ -7,6 +8,8 @@
 #include <QMessageBox>
 #include <QProcess>
 #include <QPushButton>
+#include <QScreen>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -98,10 +101,15 @@ private slots:
     void droppedWithoutRelay();
     void fatalAborts();
     void keysAndClose();
+    void placement_data();
+    void placement();
     void toggleNextToMainWindow();
+    void repeatedLinesShownOnce();
+    void followsNewLinesAtTheEnd();
     void clearAndSave();
     void cancelledSave();
     void unwritableFile();
+    void fullDisk();
 };
 
 void TestLogWindow::messageTypes_data()
@@ -133,10 +141,14 @@ void TestLogWindow::throughHandler()
     qInstallMessageHandler(logWindowMessageHandler);
     QMessageLogContext const none;
     logWindowMessageHandler(QtInfoMsg, none, QStringLiteral("Download  enabled"));
-    logWindowMessageHandler(QtWarningMsg, none, QStringLiteral("<b>bold</b>"));
+    // Lines are plain text: what a device sends is never rendered as markup.
+    logWindowMessageHandler(QtWarningMsg, none, QStringLiteral("<b>bold</b> &amp; C\u00e9"));
     qInstallMessageHandler(nullptr);
-    QCOMPARE(paragraphs(logWindow->dialog), QStringList({"Download  enabled", "Warning: bold"}));
-    QCOMPARE(err.text(), QByteArray("Info: Download  enabled (:0, )\nWarning: <b>bold</b> (:0, )\n"));
+    QCOMPARE(paragraphs(logWindow->dialog),
+             QStringList({"Download  enabled", "Warning: <b>bold</b> &amp; C\u00e9"}));
+    QCOMPARE(err.text(), QStringLiteral("Info: Download  enabled (:0, )\nWarning: <b>bold</b> "
+                                        "&amp; C\u00e9 (:0, )\n")
+                             .toLocal8Bit());
 }
 
 void TestLogWindow::fromWorkerThread()
@@ -147,9 +159,12 @@ void TestLogWindow::fromWorkerThread()
     worker->start();
     QVERIFY(worker->wait(5000));
     delete worker;
+    // Standard error has the line before the event loop has delivered anything: a message
+    // logged as the program ends is not lost.
+    QVERIFY(err.text().startsWith("Warning: from the worker ("));
+    QVERIFY(logWindow->dialog->textBrowser->toPlainText().isEmpty());
     QTRY_COMPARE_WITH_TIMEOUT(paragraphs(logWindow->dialog),
                               QStringList({"Warning: from the worker"}), 5000);
-    QVERIFY(err.text().startsWith("Warning: from the worker ("));
 }
 
 void TestLogWindow::droppedWithoutRelay()
@@ -194,6 +209,42 @@ void TestLogWindow::keysAndClose()
     QCOMPARE(dialog->saveButton->text(), QStringLiteral("save output"));
 }
 
+void TestLogWindow::placement_data()
+{
+    QTest::addColumn<QRect>("available"); // the screen's area without panels
+    QTest::addColumn<QRect>("main");      // the main window's frame
+    QTest::addColumn<QRect>("placed");
+
+    QSize const dialog(602, 430);
+    QRect const s800(0, 0, 800, 600);
+    QRect const s1280(0, 28, 1280, 996);
+    QRect const s1920(0, 0, 1920, 1050);
+    QTest::newRow("1920, main centred: right of it")
+        << s1920 << QRect(627, 306, 667, 547) << QRect(QPoint(1294, 306), dialog);
+    QTest::newRow("1920, main at the right edge: left of it")
+        << s1920 << QRect(1253, 100, 667, 547) << QRect(QPoint(651, 100), dialog);
+    QTest::newRow("1280, main centred: inside, top-aligned")
+        << s1280 << QRect(306, 252, 667, 547) << QRect(QPoint(678, 252), dialog);
+    QTest::newRow("1280, main at the left edge: right of it")
+        << s1280 << QRect(0, 28, 667, 547) << QRect(QPoint(667, 28), dialog);
+    QTest::newRow("1280, main low: moved up into the area")
+        << s1280 << QRect(0, 700, 667, 547) << QRect(QPoint(667, 594), dialog);
+    QTest::newRow("800, main fills the width: inside")
+        << s800 << QRect(66, 26, 667, 547) << QRect(QPoint(198, 26), dialog);
+    QTest::newRow("800, main off the left edge: inside")
+        << s800 << QRect(-200, 0, 667, 547) << QRect(QPoint(198, 0), dialog);
+    QTest::newRow("screen smaller than the dialog: top left of the area")
+        << QRect(10, 20, 500, 300) << QRect(10, 20, 400, 280) << QRect(QPoint(10, 20), dialog);
+}
+
+void TestLogWindow::placement()
+{
+    QFETCH(QRect, available);
+    QFETCH(QRect, main);
+    QFETCH(QRect, placed);
+    QCOMPARE(LogWindow::placement(main, placed.size(), available), placed);
+}
+
 void TestLogWindow::toggleNextToMainWindow()
 {
     QMainWindow main;
@@ -202,12 +253,67 @@ void TestLogWindow::toggleNextToMainWindow()
     logWindow->dialog->textBrowser->append(QStringLiteral("kept"));
     logWindow->toggle_visibility(&main);
     QVERIFY(logWindow->dialog->isVisible());
-    QCOMPARE(logWindow->dialog->geometry(), QRect(399, 120, 600, 400));
+    QRect const area = main.screen()->availableGeometry();
+    QCOMPARE(logWindow->dialog->frameGeometry(),
+             LogWindow::placement(main.frameGeometry(), logWindow->dialog->frameGeometry().size(),
+                                  area));
+    QVERIFY(area.contains(logWindow->dialog->frameGeometry()));
     logWindow->toggle_visibility(&main);
     QVERIFY(!logWindow->dialog->isVisible());
     logWindow->toggle_visibility(&main);
     QVERIFY(logWindow->dialog->isVisible());
     QCOMPARE(logWindow->dialog->textBrowser->toPlainText(), QStringLiteral("kept"));
+}
+
+// A poll that logs the same line each time adds a count, not lines, in the window and in
+// the saved file.
+void TestLogWindow::repeatedLinesShownOnce()
+{
+    QMessageLogContext const none;
+    StderrCapture err;
+    for (int i = 0; i < 3; ++i)
+        logWindow->outputMessage(QtInfoMsg, none, QStringLiteral("Exit with 74"));
+    logWindow->outputMessage(QtWarningMsg, none, QStringLiteral("Exit with 74"));
+    for (int i = 0; i < 2; ++i)
+        logWindow->outputMessage(QtInfoMsg, none, QStringLiteral("two\nlines"));
+    logWindow->outputMessage(QtInfoMsg, none, QStringLiteral("Exit with 74"));
+    QCOMPARE(paragraphs(logWindow->dialog),
+             QStringList({"Exit with 74 (repeated 3 times)", "Warning: Exit with 74", "two",
+                          "lines (repeated 2 times)", "Exit with 74"}));
+    QCOMPARE(err.text().count("Info: Exit with 74"), 4); // standard error keeps every line
+}
+
+// The view follows new lines while it is at the end, also after lines came while it was
+// hidden, and keeps its place once the user has scrolled up.
+void TestLogWindow::followsNewLinesAtTheEnd()
+{
+    LogWindowDialog* dialog = logWindow->dialog;
+    QScrollBar* bar = dialog->textBrowser->verticalScrollBar();
+    QMessageLogContext const none;
+    StderrCapture err;
+    auto add = [&](int n) {
+        for (int i = 0; i < n; ++i)
+            logWindow->outputMessage(QtInfoMsg, none, QStringLiteral("line %1").arg(i));
+    };
+    add(50);
+    dialog->show();
+    QVERIFY(QTest::qWaitForWindowExposed(dialog));
+    add(300); // arrive while hidden
+    dialog->hide();
+    add(300);
+    dialog->show();
+    QTRY_VERIFY(bar->maximum() > 0 && bar->value() == bar->maximum());
+    add(20);
+    QTRY_COMPARE(bar->value(), bar->maximum());
+
+    bar->setValue(bar->maximum() / 2);
+    int const kept = bar->value();
+    add(20);
+    QTest::qWait(50);
+    QCOMPARE(bar->value(), kept);
+    bar->setValue(bar->maximum());
+    add(20);
+    QTRY_COMPARE(bar->value(), bar->maximum());
 }
 
 // Answers the save question with a fixed file name and records what was asked.
@@ -294,6 +400,36 @@ void TestLogWindow::unwritableFile()
                                   "The log output could <b>not</b> be saved!</nobr>")
                        .arg(path));
     QCOMPARE(logWindow->dialog->textBrowser->toPlainText(), QStringLiteral("text"));
+}
+
+// A disk that fills up while saving: the error box, and neither a cut file nor the old one
+// replaced by one.
+void TestLogWindow::fullDisk()
+{
+    SmallDisk disk(16);
+    if (!disk.isMounted())
+        QSKIP(qPrintable(disk.reason()));
+    QString const path = disk.filePath(QStringLiteral("log.txt"));
+    {
+        QFile old(path);
+        QVERIFY(old.open(QIODevice::WriteOnly));
+        old.write("old log\n");
+    }
+    for (int i = 0; i < 2000; ++i)
+        logWindow->dialog->textBrowser->append(QStringLiteral("line %1 of a long log").arg(i));
+    SaveAnswer answer{path, {}};
+    answer.install(logWindow->dialog);
+    QString title;
+    whenModal<QMessageBox>([&](QMessageBox* box) {
+        title = box->windowTitle();
+        box->button(QMessageBox::Ok)->click();
+    });
+    logWindow->dialog->saveButton->click();
+    QCOMPARE(title, QStringLiteral("Error"));
+    QFile kept(path);
+    QVERIFY(kept.open(QIODevice::ReadOnly));
+    QCOMPARE(kept.readAll(), QByteArray("old log\n"));
+    QCOMPARE(QDir(disk.path()).entryList(QDir::Files), QStringList{QStringLiteral("log.txt")});
 }
 
 int main(int argc, char** argv)
