@@ -480,7 +480,8 @@ do_upload()
         memory=$state/flash.bin
     fi
     upload_progress "$length"
-    tail -c +$((offset + 1)) "$memory" | head -c "$length" >"$target"
+    # head ends the pipe early; tail's complaint about that is no message of dfu-util.
+    tail -c +$((offset + 1)) "$memory" 2>/dev/null | head -c "$length" >"$target"
     got=$(file_size "$target")
     [ "$got" -lt "$length" ] && erased $((length - got)) >>"$target"
     if [ "$alt" = 0 ] && [ "$READBACK_DIFFERS" = yes ] && [ "$length" -gt 2048 ]; then
