@@ -15,6 +15,8 @@
 //   status polls), 15.2 s for the whole run. Erase 50 %, write 50 % of the two phases.
 //   read-back upload "-s 0x08000000:807136 -U": 1.44-1.51 s (1.5 s for the whole run).
 
+#include "emustate.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
