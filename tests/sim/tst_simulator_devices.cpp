@@ -41,6 +41,7 @@ private slots:
     void initTestCase()
     {
         QStandardPaths::setTestModeEnabled(true);
+        QVERIFY(Files::external_dir.create());
         QVERIFY(Files::extract_resources({Files::desired_FW_bin}, true));
         simulator::setup_for_simulated_dfu_util(simulator::fast_progress);
     }

@@ -32,6 +32,7 @@ class TestSimulatorFlow : public QObject
         worker = std::make_unique<SM_A>(Files::path_of(Files::desired_FW_fileName_dfu),
                                         Files::path_of(Files::desired_FW_fileName_bin),
                                         Files::path_of(Files::uploaded_FW_fileName_bin), nullptr);
+        worker->image = Files::carried(Files::desired_FW_bin);
         Device::FW_Info const& desired = DFU::desired_FW_Info();
         flow = std::make_unique<SM_B>(worker.get(), desired.product.type, desired.revision);
         for (QState* s :
@@ -45,6 +46,7 @@ private slots:
     void initTestCase()
     {
         QStandardPaths::setTestModeEnabled(true);
+        QVERIFY(Files::external_dir.create());
         QVERIFY(Files::extract_resources({Files::desired_FW_dfu, Files::desired_FW_bin}, true));
         QCOMPARE(DFU::desired_FW_Info().revision, QStringLiteral("C4"));
         simulator::setup_for_simulated_dfu_util(simulator::fast_progress);

@@ -87,6 +87,7 @@ private slots:
     void initTestCase()
     {
         QStandardPaths::setTestModeEnabled(true);
+        QVERIFY(Files::external_dir.create());
         QVERIFY(Files::extract_resources({Files::desired_FW_bin}, true));
         QCOMPARE(carried_image().size(), 807136);
         QCOMPARE(carried_image().mid(info_block + 40, 3), QByteArray("C4\0", 3));
