@@ -3,6 +3,7 @@
 #include "dfu/dfucommand.h"
 
 #include <QDebug>
+#include <QFileInfo>
 
 #include <utility>
 
@@ -16,6 +17,19 @@ QString const& simulator_dir()
     static QString const dir = QStringLiteral(KALVORA_SIMULATOR_DIR);
     return dir;
 }
+
+// Without the script every run fails to start, which the worker logs only as "Exit with -1"
+// once a second: say once why simulator mode will find no device.
+void warn_unless_runnable(QString const& script)
+{
+    QFileInfo const info(script);
+    if (!info.exists())
+        qWarning().noquote() << "The simulator script" << script
+                             << "does not exist: simulator mode will find no device.";
+    else if (!info.isFile() || !info.isExecutable())
+        qWarning().noquote() << "The simulator script" << script
+                             << "is not executable: simulator mode will find no device.";
+}
 } // namespace
 
 QString dfu_util_path(QString const& file)
@@ -25,6 +39,8 @@ QString dfu_util_path(QString const& file)
 
 void setup_for_simulated_dfu_util(Setup setup)
 {
+    QString const script = dfu_util_path(QStringLiteral("dfu-util_simulator.sh"));
+    warn_unless_runnable(script);
     static std::pair<DFU::CmdID, char const*> const words[] = {
         {DFU::list, "list"},
         {DFU::version, "version"},
@@ -36,7 +52,7 @@ void setup_for_simulated_dfu_util(Setup setup)
     };
     for (auto const& [id, word] : words) {
         DFU::Command& row = DFU::commands[id];
-        row.program = dfu_util_path(QStringLiteral("dfu-util_simulator.sh"));
+        row.program = script;
         QStringList arguments{QStringLiteral("--dfu-util-command"), QString::fromLatin1(word)};
         if (setup & fast_progress)
             arguments << QStringLiteral("--fast-progress");

@@ -2,16 +2,95 @@
 // and the unchanged dfu-util arguments, in this order.
 
 #include "dfu/dfucommand.h"
+#include "logcapture.h"
 #include "sim/simulator.h"
 #include "testpaths.h"
 
+#include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QStandardPaths>
+#include <QTemporaryDir>
 #include <QtTest>
 
+#include <cerrno>
+#include <cstring>
 #include <map>
 
+#include <sched.h>
+#include <sys/mount.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 Q_DECLARE_METATYPE(DFU::CmdID)
+
+namespace {
+
+// What one child process reports: its exit code and what it wrote to the pipe.
+struct ChildResult
+{
+    int code = -1;
+    QByteArray output;
+};
+
+// In a child process: mounts `folder` over the simulator folder in a mount namespace of its
+// own (inside a user namespace of its own, which needs no root), runs the setup and writes its
+// warnings to `fd`. Exit code 2: the system allows no such namespace (output: the reason).
+[[noreturn]] void report_setup_warnings(QString const& folder, int fd)
+{
+    QByteArray out;
+    int code = 0;
+    QByteArray const target = QFile::encodeName(TestPaths::simulator_dir());
+    if (unshare(CLONE_NEWUSER | CLONE_NEWNS) != 0 ||
+        mount("none", "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
+        mount(QFile::encodeName(folder).constData(), target.constData(), nullptr, MS_BIND,
+              nullptr) != 0) {
+        out = std::strerror(errno);
+        code = 2;
+    } else {
+        LogCapture log;
+        simulator::setup_for_simulated_dfu_util(simulator::normal);
+        out = log.texts(QtWarningMsg).join(QLatin1Char('\n')).toUtf8();
+    }
+    for (qsizetype done = 0; done < out.size();) {
+        ssize_t const n = write(fd, out.constData() + done, size_t(out.size() - done));
+        if (n <= 0)
+            _exit(1);
+        done += n;
+    }
+    _exit(code);
+}
+
+// The warnings of setup_for_simulated_dfu_util when the simulator folder holds what `folder`
+// holds. The folder is compiled in and other tests use it at the same time, so only a child
+// process sees `folder` in its place.
+ChildResult setup_warnings_with_folder(QString const& folder)
+{
+    int fds[2];
+    if (pipe(fds) != 0)
+        return {};
+    pid_t const pid = fork();
+    if (pid == 0) {
+        close(fds[0]);
+        report_setup_warnings(folder, fds[1]);
+    }
+    close(fds[1]);
+    ChildResult result;
+    char buffer[4096];
+    for (ssize_t n; (n = read(fds[0], buffer, sizeof buffer)) != 0;) {
+        if (n > 0)
+            result.output.append(buffer, int(n));
+        else if (errno != EINTR)
+            break;
+    }
+    close(fds[0]);
+    int status = 0;
+    if (pid > 0 && waitpid(pid, &status, 0) == pid && WIFEXITED(status))
+        result.code = WEXITSTATUS(status);
+    return result;
+}
+
+} // namespace
 
 class TestSimulatorCommands : public QObject
 {
@@ -82,6 +161,49 @@ private slots:
                  TestPaths::simulator_dir() + QStringLiteral("/dfu-util_simulator.sh"));
         QCOMPARE(DFU::commands[id].arguments, arguments);
         QVERIFY(DFU::Command::path.isEmpty());
+    }
+
+    // Simulator mode without a runnable script would only log failed runs: it says once why.
+    void unrunnableScriptIsNamed_data()
+    {
+        QTest::addColumn<QString>("entry"); // what the folder holds as dfu-util_simulator.sh
+        QTest::addColumn<QString>("warning");
+
+        auto const warning = [](char const* what) {
+            return "The simulator script " + TestPaths::simulator_dir() +
+                   "/dfu-util_simulator.sh " + what + ": simulator mode will find no device.";
+        };
+        QTest::newRow("missing") << "" << warning("does not exist");
+        QTest::newRow("not executable") << "file 0644" << warning("is not executable");
+        QTest::newRow("a folder") << "folder" << warning("is not executable");
+        QTest::newRow("executable") << "file 0755" << QString();
+    }
+
+    void unrunnableScriptIsNamed()
+    {
+        QFETCH(QString, entry);
+        QFETCH(QString, warning);
+
+        QTemporaryDir folder;
+        QVERIFY(folder.isValid());
+        QString const path = folder.filePath(QStringLiteral("dfu-util_simulator.sh"));
+        if (entry == QLatin1String("folder")) {
+            QVERIFY(QDir().mkdir(path));
+        } else if (!entry.isEmpty()) {
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write("#!/bin/sh\n");
+            file.close();
+            QFile::Permissions const read = QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther;
+            QFile::Permissions const exec = QFile::ExeOwner | QFile::ExeGroup | QFile::ExeOther;
+            QVERIFY(file.setPermissions(entry.endsWith(QLatin1String("755")) ? read | exec : read));
+        }
+
+        ChildResult const child = setup_warnings_with_folder(folder.path());
+        if (child.code == 2)
+            QSKIP(qPrintable("No private mount namespace: " + QString::fromUtf8(child.output)));
+        QCOMPARE(child.code, 0);
+        QCOMPARE(QString::fromUtf8(child.output), warning);
     }
 };
 
