@@ -1,5 +1,7 @@
 #include "sm_a.h"
 
+#include "dfu/sleepinhibitor.h"
+
 #include <QDebug>
 #include <QFile>
 
@@ -233,10 +235,13 @@ SM_A::State SM_A::download_A5()
         return State::A2;
     }
     emit sig_FwDownloading();
-    // The result is not examined: the start-over reads the device anew, which shows whether
-    // the new firmware is there.
-    DFU::download_FW_to_device(bin_file_path, current_device.serial,
-                               [this](int percent) { emit sig_FwProgress(percent); });
+    {
+        support::SleepInhibitor const awake(QStringLiteral("Writing firmware to the lamp"));
+        // The result is not examined: the start-over reads the device anew, which shows
+        // whether the new firmware is there.
+        DFU::download_FW_to_device(bin_file_path, current_device.serial,
+                                   [this](int percent) { emit sig_FwProgress(percent); });
+    }
     end_download();
     emit sig_FwDownloaded();
     return State::A0;
@@ -246,9 +251,12 @@ SM_A::State SM_A::compare_A6()
 {
     emit sig_A6_entered();
     emit sig_FwUploading();
-    bool const matches = DFU::upload_and_compare_FW(
-        image, uploaded_file_path, current_device.serial,
-        [this](int percent) { emit sig_FwProgress(percent); });
+    bool matches = false;
+    {
+        support::SleepInhibitor const awake(QStringLiteral("Verifying the lamp's firmware"));
+        matches = DFU::upload_and_compare_FW(image, uploaded_file_path, current_device.serial,
+                                             [this](int percent) { emit sig_FwProgress(percent); });
+    }
     if (matches) {
         qDebug() << "Uploaded FW matches";
         emit sig_FwUploadedMatches();
