@@ -19,6 +19,7 @@ private slots:
     void previousDurationKept();
     void stoppedTimerEmitsNothing();
     void valueNeverAboveMaximum();
+    void realProgress();
     void styleSheet();
 };
 
@@ -123,6 +124,34 @@ void TestProgressBar::valueNeverAboveMaximum()
     bar.increase();
     QCOMPARE(bar.value(), 100);
     QCOMPARE(finished.count(), 1);
+}
+
+// Real progress replaces the clock; it never shows a hidden bar, and neither it nor the
+// clock of an operation whose end only its owner knows ever fills the bar.
+void TestProgressBar::realProgress()
+{
+    ProgressBar bar;
+    bar.setProgress(40);
+    QVERIFY(bar.isHidden());
+    QCOMPARE(bar.value(), -1);
+
+    bar.fillsToMaximum = false;
+    bar.startAutoProgress(QStringLiteral("Upgrading firmware"), 0.2);
+    QSignalSpy finished(&bar, &ProgressBar::finished);
+    QTRY_COMPARE(finished.count(), 1);
+    QCOMPARE(bar.value(), 99);
+
+    bar.startAutoProgress(QStringLiteral("Upgrading firmware"), 60.0);
+    bar.setProgress(37);
+    QVERIFY(!bar.timer->isActive());
+    QCOMPARE(bar.value(), 37);
+    bar.setProgress(100);
+    QCOMPARE(bar.value(), 99);
+    QCOMPARE(bar.format(), QStringLiteral("Upgrading firmware"));
+    bar.hide();
+    bar.setProgress(50);
+    QVERIFY(bar.isHidden());
+    QCOMPARE(bar.value(), 99);
 }
 
 void TestProgressBar::styleSheet()
