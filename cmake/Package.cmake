@@ -1,5 +1,5 @@
 # The Debian package, built by CPack from the install rules (scripts/package):
-#   build/package/kalvora-upgrade_<version>_amd64.deb
+#   build-package/package/kalvora-upgrade_<version>_amd64.deb
 set(KALVORA_PACKAGE_MAINTAINER "Kalvora Firmware Team <firmware@kalvora.example>" CACHE STRING
     "Maintainer field of the Debian package")
 
