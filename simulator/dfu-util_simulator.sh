@@ -491,6 +491,17 @@ do_upload()
     fi
 }
 
+# Whole files rather than patch: dd writes byte by byte, which takes seconds for an image.
+put_into_flash_new() # offset, count: the first count bytes of the image go there
+{
+    {
+        head -c "$1" "$state/flash.new"
+        head -c "$2" "$image"
+        tail -c +$(($1 + $2 + 1)) "$state/flash.new"
+    } >"$state/flash.part"
+    mv "$state/flash.part" "$state/flash.new"
+}
+
 download_lost_device()
 {
     rm -f "$state/flash.new"
@@ -528,16 +539,17 @@ do_download()
     done
     printf '\nErase    done.\n'
     ensure_flash "$(dirname "$image")"
-    { head -c "$offset" "$state/flash.bin"; erased $((total)); } >"$state/flash.new"
-    old=$(file_size "$state/flash.bin")
-    [ "$old" -gt $((offset + total)) ] && tail -c +$((offset + total + 1)) "$state/flash.bin" >>"$state/flash.new"
+    head -c "$offset" "$state/flash.bin" >"$state/flash.new"
+    old=$(file_size "$state/flash.new")
+    erased $((offset - old + total)) >>"$state/flash.new" # a short flash is erased past its end
+    tail -c +$((offset + total + 1)) "$state/flash.bin" >>"$state/flash.new"
 
     i=0
     while [ $i -le 25 ]; do
         transfer_at $i "$total"
         progress Download "$at" "$total"
         if [ $i = 12 ] && [ "$UNPLUG_DURING_DOWNLOAD" = yes ] && [ ! -f "$state/unplugged" ]; then
-            head -c "$at" "$image" | patch "$state/flash.new" "$offset"
+            put_into_flash_new "$offset" "$at"
             mv "$state/flash.new" "$state/flash.bin"
             : >"$state/unplugged"
             unplug_for_a_while
@@ -548,7 +560,7 @@ do_download()
         replaced_meanwhile && download_lost_device
         i=$((i + 1))
     done
-    patch "$state/flash.new" "$offset" <"$image"
+    put_into_flash_new "$offset" "$total"
     mv "$state/flash.new" "$state/flash.bin"
     printf '\nDownload done.\nFile downloaded successfully\n'
     case :$after: in
