@@ -93,24 +93,35 @@ transfer_at() # step from 0 to 25, total: sets at, the bytes moved by then
     [ "$at" -le "$2" ] || at=$2
 }
 
+# The frames of a phase come at their moments, counted from the phase's start (start_pace),
+# so that the time spent between the waits does not add up. A wait costs two processes: one
+# shorter than 100 ms is left to a later frame.
+start_pace()
+{
+    start=$(now_ms)
+    waited=0
+}
+
+pace() # milliseconds since the start of the phase
+{
+    [ $(($1 - waited)) -ge 100 ] || return 0
+    waited=$1
+    sleep_until $((start + waited))
+}
+
 # The frames of a read: one before the first transfer, one whenever the bar grows, the
-# whole at the end. A long read takes its time, spread over the frames. A frame waits for
-# its moment counted from the start, so that the time spent between the waits does not add
-# up, and only once a wait is worth the two processes it costs.
+# whole at the end. A long read takes its time, spread over the frames.
 upload_progress() # length
 {
     progress Upload 0 1
     if [ "$1" -gt 2048 ]; then
         per_ms=$((fast ? 4000 : 160)) # bytes
-        start=$(now_ms)
-        shown=0 waited=0 i=1
+        start_pace
+        shown=0 i=1
         while [ $i -lt 25 ]; do
             transfer_at $i "$1"
             if [ "$at" -gt "$shown" ] && [ "$at" -lt "$1" ]; then
-                if [ $((at / per_ms - waited)) -ge 40 ]; then
-                    waited=$((at / per_ms))
-                    sleep_until $((start + waited))
-                fi
+                pace $((at / per_ms))
                 replaced_meanwhile && fail 74 'Error during upload (LIBUSB_ERROR_NO_DEVICE)'
                 progress Upload "$at" "$1"
                 shown=$at
@@ -529,11 +540,12 @@ do_download()
     if [ "$fast" = 1 ]; then step_ms=48; else step_ms=600; fi
 
     # The sectors are erased first, then written.
+    start_pace
     i=0
     while [ $i -le 25 ]; do
         transfer_at $i "$total"
         progress 'Erase   ' "$at" "$total"
-        [ $i -lt 25 ] && sleep_ms $((step_ms / 3))
+        [ $i -lt 25 ] && pace $(((i + 1) * step_ms / 3))
         replaced_meanwhile && download_lost_device
         i=$((i + 1))
     done
@@ -544,6 +556,7 @@ do_download()
     erased $((offset - old + total)) >>"$state/flash.new" # a short flash is erased past its end
     tail -c +$((offset + total + 1)) "$state/flash.bin" >>"$state/flash.new"
 
+    start_pace
     i=0
     while [ $i -le 25 ]; do
         transfer_at $i "$total"
@@ -556,7 +569,7 @@ do_download()
             printf '\n'
             fail 74 'Error during download get_status (LIBUSB_ERROR_NO_DEVICE)'
         fi
-        [ $i -lt 25 ] && sleep_ms "$step_ms"
+        [ $i -lt 25 ] && pace $(((i + 1) * step_ms))
         replaced_meanwhile && download_lost_device
         i=$((i + 1))
     done
