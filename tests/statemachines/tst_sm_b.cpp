@@ -309,6 +309,23 @@ private slots:
         QCOMPARE(seen, (QStringList{"first", "second"}));
     }
 
+    // A carried image without a usable information block names no product: no device can
+    // match it, not even one whose own record is unusable in the same way.
+    void nothing_matches_an_unusable_carried_image()
+    {
+        flow.reset();
+        flow = std::make_unique<SM_B>(worker.get(), Type::Invalid, QString());
+        flow->start();
+        QTRY_COMPARE_WITH_TIMEOUT(state_name(), QStringLiteral("B1"), 5000);
+        StdoutCapture quiet;
+        emit worker->sig_DevConn(record(true, Type::Invalid, QString()));
+        QCoreApplication::processEvents();
+        quiet.finish();
+        QCOMPARE(state_name(), QStringLiteral("B8"));
+        flow->do_download();
+        QCOMPARE(state_name(), QStringLiteral("B8"));
+    }
+
     void debug_output()
     {
         LogCapture log;
