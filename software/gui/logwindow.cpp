@@ -233,6 +233,35 @@ QRect LogWindow::placement(QRect mainFrame, QSize size, QRect available)
     return QRect(QPoint(x, y), size);
 }
 
+namespace {
+
+// The title bar and borders around a top-level window; none until the window manager has
+// framed it.
+QMargins frame_of(QWidget const* window)
+{
+    QRect const inner = window->geometry();
+    QRect const outer = window->frameGeometry();
+    return QMargins(inner.left() - outer.left(), inner.top() - outer.top(),
+                    outer.right() - inner.right(), outer.bottom() - inner.bottom());
+}
+
+// A window shown for the first time is framed by the window manager only after a round trip;
+// until its own frame is known, the main window's (the same window manager's) stands in.
+void place_beside(QDialog* dialog, QMainWindow* mainWindow)
+{
+    QScreen* screen =
+        mainWindow->screen() ? mainWindow->screen() : QGuiApplication::primaryScreen();
+    QMargins frame = frame_of(dialog);
+    if (frame.isNull())
+        frame = frame_of(mainWindow);
+    QRect const placed = LogWindow::placement(mainWindow->frameGeometry(),
+                                              dialog->geometry().marginsAdded(frame).size(),
+                                              screen->availableGeometry());
+    dialog->setGeometry(placed.marginsRemoved(frame));
+}
+
+} // namespace
+
 void LogWindow::toggle_visibility(QMainWindow* mainWindow)
 {
     if (dialog->isVisible()) {
@@ -240,15 +269,22 @@ void LogWindow::toggle_visibility(QMainWindow* mainWindow)
         return;
     }
     dialog->show();
-    QScreen* screen = mainWindow->screen() ? mainWindow->screen() : QGuiApplication::primaryScreen();
-    // The frame (title bar, borders) is known once the window manager has framed the dialog.
-    QRect const inner = dialog->geometry();
-    QRect const outer = dialog->frameGeometry();
-    QMargins const frame(inner.left() - outer.left(), inner.top() - outer.top(),
-                         outer.right() - inner.right(), outer.bottom() - inner.bottom());
-    QRect const placed = placement(mainWindow->frameGeometry(), outer.size(),
-                                   screen->availableGeometry());
-    dialog->setGeometry(placed.marginsRemoved(frame));
+    place_beside(dialog, mainWindow);
+    if (!frame_of(dialog).isNull())
+        return;
+    // Placed again once the window manager has framed it (without one, no frame ever comes).
+    auto* framing = new QTimer(dialog);
+    framing->setInterval(20);
+    QPointer<QMainWindow> main(mainWindow);
+    int waited = 0;
+    connect(framing, &QTimer::timeout, dialog, [this, framing, main, waited]() mutable {
+        bool const framed = !frame_of(dialog).isNull();
+        if (framed && main && dialog->isVisible())
+            place_beside(dialog, main);
+        if (framed || ++waited >= 100 || !dialog->isVisible())
+            framing->deleteLater();
+    });
+    framing->start();
 }
 
 void logWindowMessageHandler(QtMsgType type, QMessageLogContext const& context,
