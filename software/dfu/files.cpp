@@ -6,8 +6,10 @@
 #include <QTemporaryDir>
 
 #include <array>
+#include <cerrno>
 #include <climits>
 #include <cstring>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace Files {
@@ -71,7 +73,17 @@ bool WorkingDir::create()
 {
     if (dir)
         return dir->isValid();
+    // Qt's temporary path is canonical: empty when TMPDIR names no folder that exists, and the
+    // directory would then be made in "/".
     QString const base = QDir::tempPath();
+    if (base.isEmpty()) {
+        QString const named = qEnvironmentVariable("TMPDIR");
+        struct stat st;
+        int const reason = ::stat(QFile::encodeName(named).constData(), &st) != 0 ? errno : ENOENT;
+        error =
+            QStringLiteral("%1 (in %2)").arg(QString::fromLocal8Bit(std::strerror(reason)), named);
+        return false;
+    }
     dir = std::make_unique<QTemporaryDir>(base + QStringLiteral("/upgrade_XXXXXX"));
     if (!dir->isValid()) {
         error = QStringLiteral("%1 (in %2)").arg(dir->errorString(), base);
