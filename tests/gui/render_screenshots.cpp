@@ -8,6 +8,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QLabel>
 #include <QLoggingCategory>
 #include <QRegularExpression>
 #include <QStandardPaths>
@@ -38,7 +39,10 @@ std::vector<State> const states = {
     {"device-connected", "status_devRev", {"Rel-41", "C3"}, true, "", 0},
     {"upgrading", "status_devRev", {"Rel-41", "C3"}, false, "Upgrading firmware", 42},
     {"done", "status_devRev", {"Rel-41", "C4"}, false, "Done. Disconnect USB cable.", 100},
-    {"fw-differs", "status_devRev", {"Rel-41", "C4"}, true, "", 0},
+    {"fw-differs", "status_fwDiffers", {}, true, "", 0},
+    {"device-unreadable", "status_devUnreadable", {}, false, "", 0},
+    {"not-responding", "status_notResponding", {}, false, "Upgrading firmware", 58},
+    {"no-effect", "status_noEffect", {"Rel-41", "C4"}, true, "", 0},
 };
 
 [[noreturn]] void fail(QString const& message)
@@ -64,10 +68,28 @@ QString status_text(Settings::GUI const& gui, State const& state)
     return text;
 }
 
+// The status label keeps the size it was given for the note: a text that it or the window
+// cuts off is an error.
+void check_fits(State const& state, MainWindow const& w)
+{
+    QLabel const* label = w.statusLabel;
+    QSize const needed = label->sizeHint();
+    QRect const shown = label->geometry().intersected(w.rect());
+    if (needed.width() > shown.width() || needed.height() > shown.height())
+        fail(QStringLiteral("state %1: the status text needs %2x%3 pixels, the window shows "
+                            "%4x%5 of the label")
+                 .arg(QLatin1String(state.file))
+                 .arg(needed.width())
+                 .arg(needed.height())
+                 .arg(shown.width())
+                 .arg(shown.height()));
+}
+
 QImage render(Settings::Settings const& settings, State const& state, QString const& status)
 {
     std::unique_ptr<MainWindow> w(MainWindow_factory(&settings, nullptr, false));
     w->statusLabel->setText(status);
+    check_fits(state, *w);
     if (state.enabled)
         w->enableDownload();
     if (*state.bar) {
