@@ -10,7 +10,10 @@ are measured here, each the median of several runs, side by side with its baseli
                the dfu-util runs (or simulator runs) it started and reaped; GUI thread wake-ups;
   upgrade      a whole upgrade against the emulated bootloader, from the device's appearance
                to "Done. Disconnect USB cable.", beside the time inside dfu-util runs plus the
-               worker's prescribed pauses; peak resident memory of the tool meanwhile.
+               worker's prescribed pauses; peak resident memory of the tool meanwhile;
+  bar          a whole upgrade at a real lamp's pace, the progress bar against the emulated
+               lamp's own record of its erase and write, and the time from the click to
+               "Done. Disconnect USB cable.", beside the time the lamp erased and wrote.
 """
 
 import atexit
@@ -51,6 +54,7 @@ class Build:
         self.firmware = self.dir / "software/resources/files/firmware.bin"
         self.dfu_util = self.dir / "software/resources/files/dfu-util"  # the carried one
         self.spawner = self.dir / "bench/spawn_baseline"
+        self.window_progress = self.dir / "tests/emulator/tst_windowprogress"
 
 
 def log(*args):
@@ -431,6 +435,41 @@ def upgrade(build, display, runs):
     }
 
 
+# --- the bar at a real lamp's pace ---------------------------------------------------------------
+
+BAR_FIGURES = re.compile(r"largest error ([\d.]+) points .* whole upgrade ([\d.]+) s from the "
+                         r"click .* erased and wrote for ([\d.]+) s")
+
+
+def erase_share():
+    """The tool's weight of the erase phase (software/dfu/progress.h)."""
+    header = (ROOT / "software/dfu/progress.h").read_text()
+    return int(re.search(r"erase_share_percent = (\d+);", header).group(1))
+
+
+def bar(build, runs):
+    """Whole upgrades by the test that compares the bar with the emulated lamp's progress record
+    (in its own Xvfb with openbox, the lamp at time_scale 1); it prints its figures."""
+    env = {k: v for k, v in os.environ.items()
+           if k not in ("LD_PRELOAD", "QT_QPA_PLATFORM", "KALVORA_SCREENSHOT_DIR")}
+    env["XDG_RUNTIME_DIR"] = RUNTIME_DIR
+    samples = []
+    for _ in range(runs):
+        out = subprocess.run([str(build.window_progress), "barFollowsDevice"], env=env,
+                             capture_output=True, text=True, timeout=300)
+        match = BAR_FIGURES.search(out.stdout)
+        if out.returncode != 0 or not match:
+            raise RuntimeError(f"tst_windowprogress failed:\n{out.stdout[-2000:]}")
+        samples.append([float(g) for g in match.groups()])
+    return {
+        "runs": runs,
+        "error": median([s[0] for s in samples]),
+        "error_max": max(s[0] for s in samples),
+        "total": median([s[1] for s in samples]),
+        "device": median([s[2] for s in samples]),
+    }
+
+
 def minimal_rss(build, display, size):
     env = base_env(display)
     p = subprocess.Popen([str(build.minimal), *size], env=env, stderr=subprocess.DEVNULL)
@@ -447,7 +486,7 @@ def verdict(ok):
 
 
 def table(r):
-    m, s, i, u = r["micro"], r["startup"], r["idle"], r["upgrade"]
+    m, s, i, u, b = r["micro"], r["startup"], r["idle"], r["upgrade"], r["bar"]
     rows = [
         ("DfuUtilParser, one device (4 lines + banner)", f"{m['DfuUtilParser']:.2f} µs", "", "",
          "< 20 µs", verdict(m["DfuUtilParser"] < 20)),
@@ -494,6 +533,13 @@ def table(r):
         ("Peak resident memory of the tool during the upgrade", f"{u['rss']:.1f} MB",
          f"empty Qt window {r['minimal_rss']:.1f} MB", f"{u['rss'] / r['minimal_rss']:.2f}", "< 60 MB",
          verdict(u["rss"] < 60)),
+        ("Progress bar during the download at a real lamp's pace, largest distance from the "
+         "lamp's own record", f"{b['error']:.1f} points",
+         "the emulated lamp's record of its erase and write", "", "< 5 points",
+         verdict(b["error"] < 5)),
+        ("Whole upgrade at a real lamp's pace, click → \"Done. Disconnect USB cable.\"",
+         f"{b['total']:.1f} s", f"the lamp erasing and writing {b['device']:.1f} s",
+         f"{b['total'] / b['device']:.2f}", "(reported)", ""),
     ]
     head = "| Figure | Tool | Baseline | Ratio | Target | |\n|---|---|---|---|---|---|\n"
     return head + "".join("| " + " | ".join(row) + " |\n" for row in rows)
@@ -509,7 +555,7 @@ start-up over {r['startup']['runs']} interleaved runs of each program, idle over
 instances of each program measured side by side for {r['idle']['seconds']} s (the
 real-device tools with the spawn baselines, then the simulator-mode tools with the empty
 windows), the upgrade over
-{r['upgrade']['runs']} whole upgrades.
+{r['upgrade']['runs']} whole upgrades, the bar at a real lamp's pace over {r['bar']['runs']}.
 
 Machine: {mach['cpu']}, {mach['cores']} cores, {mach['memory_gb']} GB, Linux {mach['kernel']},
 Qt {mach['qt']}, build {mach['compiler_build']}, Xvfb 1280x1024x24 without a window manager.
@@ -541,6 +587,14 @@ How the process-level figures are taken:
   the tool's own time (median {r['upgrade']['overhead'] * 1000:.0f} ms over
   {r['upgrade']['dfu_util_runs']:.0f} dfu-util runs). Peak memory is the tool's VmHWM at the end
   (largest of the runs: {r['upgrade']['rss_max']:.1f} MB).
+- Bar: the test `tst_windowprogress barFollowsDevice` runs the whole program in its own Xvfb
+  with openbox against an emulated Rel-41 at a real lamp's pace (`timing=realistic`,
+  `time_scale=1`: erase 7.6 s, write 7.5 s, read-back 1.5 s), reads the bar every 50 ms, and
+  compares each reading during the download with the lamp's own progress record at that
+  moment, erase and write weighed as the tool weighs them ({r['bar']['erase_share']} % /
+  {100 - r['bar']['erase_share']} %). The figure is the largest distance of a run (worst of the
+  runs: {r['bar']['error_max']:.1f} points). The upgrade runs from the click to the flow's
+  result; the lamp's part from its first erase to its last write.
 """
     Path(path).write_text(text)
     return text
@@ -563,6 +617,9 @@ def main():
         result["startup"] = startup(build, x.display, 3 if quick else 7)
         log("whole upgrades ...")
         result["upgrade"] = upgrade(build, x.display, runs)
+        log("the bar at a real lamp's pace ...")
+        result["bar"] = bar(build, 1 if quick else 3)
+        result["bar"]["erase_share"] = erase_share()
         size = result["startup"]["size"].split("x")
         result["minimal_rss"] = minimal_rss(build, x.display, size)
         log("idle (two batches of one minute) ...")
