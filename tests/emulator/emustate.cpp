@@ -88,6 +88,8 @@ std::vector<std::string> const& fault_names()
         "vanish_on_leave", // the device is gone before it answers the leave GETSTATUS
         "stuck_busy",    // param: GETSTATUS answers dfuDNBUSY this often (0: for ever)
         "refuse_open",   // libusb_open fails with LIBUSB_ERROR_ACCESS
+        "hang_before_main",  // param: OPTION[:MS]; a run with OPTION hangs before dfu-util's main
+        "flood_before_main", // param: OPTION[:MIB]; such a run prints without end (or MIB MiB)
     };
     return names;
 }

@@ -1,7 +1,8 @@
 // A stand-in libusb-1.0.so.0 that presents one ST DfuSe bootloader (0483:df11, bcdDevice
 // 0x2200) whose memories and settings live in the folder named by KALVORA_EMULATOR_DIR.
 // It defines every libusb function that dfu-util imports, and nothing it prints goes to
-// standard output or error: the log of control transfers is a file in that folder.
+// standard output or error (but for the fault flood_before_main): the log of control transfers
+// is a file in that folder.
 
 #include "bootloader.h"
 #include "emustate.h"
@@ -11,6 +12,7 @@
 #include <libusb.h>
 #pragma GCC visibility pop
 
+#include <algorithm>
 #include <chrono>
 #include <cstdarg>
 #include <cstdlib>
@@ -18,7 +20,9 @@
 #include <new>
 #include <string>
 #include <thread>
+#include <vector>
 
+#include <fcntl.h>
 #include <unistd.h>
 
 struct libusb_context
@@ -193,6 +197,94 @@ int transfer(libusb_device_handle* h, uint8_t type, uint8_t request, uint16_t va
         *bus_us = emu::timing::transfer_us(emu::timing::model_of(c), result);
         return result;
     });
+}
+
+// Faults that act before dfu-util's main runs, so that they reach every run, even "-V": a run
+// that hangs (hang_before_main) and one that prints to standard output without end
+// (flood_before_main). Their parameter is "<option>[:<amount>]": they act on a dfu-util run whose
+// arguments hold <option> ("any": every run); the amount is milliseconds to hang or MiB to
+// print, without it for ever. The log records the run's pid.
+std::vector<std::string> own_arguments()
+{
+    std::vector<std::string> args;
+    int const fd = ::open("/proc/self/cmdline", O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return args;
+    std::string text;
+    char buffer[4096];
+    for (ssize_t n; (n = ::read(fd, buffer, sizeof buffer)) > 0;)
+        text.append(buffer, std::size_t(n));
+    ::close(fd);
+    for (std::size_t at = 0; at < text.size(); at = text.find('\0', at) + 1)
+        args.push_back(text.c_str() + at);
+    return args;
+}
+
+// The amount of the fault name when it acts on this run ("" for ever), or nothing.
+bool fault_before_main(emu::State const& s, emu::Config& c, std::vector<std::string> const& args,
+                       std::string const& name, std::string* amount)
+{
+    std::string param;
+    if (!emu::fault_set(c, run(), name, &param))
+        return false;
+    std::size_t const colon = param.find(':');
+    std::string const option = param.substr(0, colon);
+    if (option != "any" && std::find(args.begin() + 1, args.end(), option) == args.end())
+        return false;
+    emu::charge_fault(c, run(), name);
+    *amount = colon == std::string::npos ? std::string() : param.substr(colon + 1);
+    log_line(s, name + " " + param);
+    return true;
+}
+
+void flood_standard_output(std::string const& mebibytes)
+{
+    std::string block;
+    while (block.size() < 65536)
+        block += "dfu-util: flooding standard output before main\n";
+    block.resize(65536);
+    long long const blocks = mebibytes.empty() ? -1 : std::atoll(mebibytes.c_str()) * 16;
+    for (long long i = 0; blocks < 0 || i < blocks; ++i)
+        for (std::size_t done = 0; done < block.size();) {
+            ssize_t const n = ::write(STDOUT_FILENO, block.data() + done, block.size() - done);
+            if (n <= 0)
+                return; // nobody reads any more
+            done += std::size_t(n);
+        }
+}
+
+void hang(std::string const& ms)
+{
+    if (!ms.empty()) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(std::atoll(ms.c_str())));
+        return;
+    }
+    while (true)
+        ::pause();
+}
+
+__attribute__((constructor)) void before_main()
+{
+    char const* dir = std::getenv(emu::dir_variable);
+    std::vector<std::string> const args = own_arguments();
+    if (!dir || !*dir || args.empty())
+        return;
+    std::string const program = args.front().substr(args.front().rfind('/') + 1);
+    if (program != "dfu-util")
+        return;
+    bool flood = false;
+    bool hangs = false;
+    std::string flood_amount;
+    std::string hang_amount;
+    with_device(0, [&](emu::State const& s, emu::Config& c) {
+        flood = fault_before_main(s, c, args, "flood_before_main", &flood_amount);
+        hangs = fault_before_main(s, c, args, "hang_before_main", &hang_amount);
+        return 0;
+    });
+    if (flood)
+        flood_standard_output(flood_amount);
+    if (hangs)
+        hang(hang_amount);
 }
 
 } // namespace
