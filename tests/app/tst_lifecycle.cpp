@@ -1,0 +1,393 @@
+#include "emulateddevice.h"
+#include "emustate.h"
+#include "programrun.h"
+#include "testpaths.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QTimer>
+#include <QtTest>
+
+#include <csignal>
+#include <functional>
+#include <map>
+#include <memory>
+
+// How the program ends when it is asked to while it writes the firmware, while it waits for a
+// click, and while it starts. Each scenario runs the built program against its own emulated
+// Rel-41 holding revision C3, at the pace of the real bootloader (a write takes about 15 s), and
+// all scenarios run side by side from the start; each row checks its own. Signals come from
+// outside, as a shell, a terminal or coreutils' timeout send them; the window is used through
+// the window driver.
+class tst_Lifecycle : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void askedToEndDuringWrite_data();
+    void askedToEndDuringWrite();
+    void escapeDuringWrite();
+    void sigtermTwiceWithoutWrite_data();
+    void sigtermTwiceWithoutWrite();
+    void signalDuringStartup_data();
+    void signalDuringStartup();
+    void cleanupTestCase();
+
+private:
+    // One run of the program and what the test did to it.
+    struct Scenario
+    {
+        enum class Moment
+        {
+            startup,
+            idle,
+            halfWrite
+        };
+        Moment moment = Moment::idle;
+        // Asks the program to end; called again at every look until it returns true.
+        std::function<bool(ProgramRun&)> act;
+        EmulatedDevice device;
+        ProgramRun run;
+        bool clicked = false;
+        bool acting = false;
+        qint64 actedAt = 0;          // when act returned true (ms since the epoch)
+        qint64 writtenAtAction = -1; // image bytes written when the program was first asked
+        bool dirExistedAtAction = false;
+        QString workingDir;
+    };
+
+    void add(QString const& name, Scenario::Moment moment, std::function<bool(ProgramRun&)> act);
+    void look(Scenario& s);
+    Scenario& scenario(QString const& name);
+    bool waitForEnd(Scenario& s, int ms);
+    static qint64 written(Scenario& s, qint64* at = nullptr);
+    void expectWriteFinishedFirst(Scenario& s);
+
+    std::map<QString, std::unique_ptr<Scenario>> scenarios;
+    QTimer looking;
+};
+
+namespace {
+
+int constexpr image_size = 807136;
+QString const connected = QStringLiteral("Connected to a Rel-41 with firmware version C3");
+QString const writing =
+    QStringLiteral("Writing firmware. Please wait until the upgrade has finished.");
+
+QByteArray carriedImage()
+{
+    QFile f(TestPaths::generated_file(QStringLiteral("firmware.bin")));
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+std::function<bool(ProgramRun&)> once(std::function<void(ProgramRun&)> act)
+{
+    return [act](ProgramRun& run) {
+        act(run);
+        return true;
+    };
+}
+
+} // namespace
+
+void tst_Lifecycle::add(QString const& name, Scenario::Moment moment,
+                        std::function<bool(ProgramRun&)> act)
+{
+    auto s = std::make_unique<Scenario>();
+    s->moment = moment;
+    s->act = std::move(act);
+    s->device.setOtp([] {
+        std::vector<std::uint8_t> const record = emu::otp_record(0x04);
+        QByteArray otp(512, char(0xFF));
+        otp.replace(0, int(record.size()),
+                    QByteArray(reinterpret_cast<char const*>(record.data()), int(record.size())));
+        return otp;
+    }());
+    s->device.setFlash(EmulatedDevice::firmwareWithRevision("C3"));
+    s->device.set(QStringLiteral("timing"), QStringLiteral("realistic"));
+    s->device.set(QStringLiteral("time_scale"), QStringLiteral("1"));
+    if (moment == Scenario::Moment::startup)
+        s->device.setFault(QStringLiteral("hang_before_main"), QStringLiteral("-V:4000"), 1);
+    s->run.useDevice(s->device.dir());
+    scenarios[name] = std::move(s);
+}
+
+void tst_Lifecycle::initTestCase()
+{
+    QCOMPARE(carriedImage().size(), image_size);
+    using M = Scenario::Moment;
+    add(QStringLiteral("close"), M::halfWrite, once([](ProgramRun& r) { r.send("close"); }));
+    // As coreutils' timeout does: to the program, then to its own process group.
+    auto const sigtermTwice = once([](ProgramRun& r) {
+        r.signal(SIGTERM);
+        r.signalGroup(SIGTERM);
+    });
+    add(QStringLiteral("SIGTERM twice"), M::halfWrite, sigtermTwice);
+    // The second once the program has taken the first: two signals, never merged into one.
+    auto const sigtermAfterTheFirstWasTaken = [sent = false](ProgramRun& r) mutable {
+        if (!sent)
+            r.signal(SIGTERM);
+        sent = true;
+        if (!r.logHas(QStringLiteral("Signal 15 received, quitting")))
+            return false;
+        r.signal(SIGTERM);
+        return true;
+    };
+    add(QStringLiteral("SIGTERM, then again"), M::halfWrite, sigtermAfterTheFirstWasTaken);
+    add(QStringLiteral("Ctrl+C"), M::halfWrite, once([](ProgramRun& r) { r.signalGroup(SIGINT); }));
+    add(QStringLiteral("SIGHUP"), M::halfWrite, once([](ProgramRun& r) { r.signal(SIGHUP); }));
+    add(QStringLiteral("Escape"), M::halfWrite, once([](ProgramRun& r) { r.send("escape"); }));
+    add(QStringLiteral("idle: together"), M::idle, sigtermTwice);
+    add(QStringLiteral("idle: one after the other"), M::idle, sigtermAfterTheFirstWasTaken);
+    // The first cannot be handed to the GUI thread before the second comes.
+    add(QStringLiteral("idle: while the GUI thread is busy"), M::idle,
+        [step = 0](ProgramRun& r) mutable {
+            switch (step) {
+            case 0:
+                r.send("busy 2000");
+                break;
+            case 1:
+                if (r.reports(QStringLiteral("busy")).isEmpty())
+                    return false;
+                r.signal(SIGTERM);
+                break;
+            default: // a look later
+                r.signal(SIGTERM);
+                return true;
+            }
+            ++step;
+            return false;
+        });
+    add(QStringLiteral("startup: SIGTERM"), M::startup,
+        once([](ProgramRun& r) { r.signal(SIGTERM); }));
+    add(QStringLiteral("startup: Ctrl+C"), M::startup,
+        once([](ProgramRun& r) { r.signalGroup(SIGINT); }));
+    add(QStringLiteral("startup: SIGHUP"), M::startup,
+        once([](ProgramRun& r) { r.signal(SIGHUP); }));
+
+    for (auto& [name, s] : scenarios)
+        s->run.start();
+    connect(&looking, &QTimer::timeout, this, [this] {
+        for (auto& [name, s] : scenarios)
+            look(*s);
+    });
+    looking.start(50);
+}
+
+void tst_Lifecycle::cleanupTestCase()
+{
+    looking.stop();
+    scenarios.clear();
+}
+
+// The image bytes written so far by the running (or last) download, and when.
+qint64 tst_Lifecycle::written(Scenario& s, qint64* at)
+{
+    qint64 bytes = 0;
+    for (EmulatedDevice::Progress const& point : s.device.progress())
+        if (point.phase == QLatin1String("write")) {
+            bytes = point.bytes;
+            if (at)
+                *at = point.ms;
+        }
+    return bytes;
+}
+
+// Clicks install once the device is shown, and asks the program to end at its moment.
+void tst_Lifecycle::look(Scenario& s)
+{
+    ProgramRun& run = s.run;
+    if (run.ended() || s.actedAt)
+        return;
+    if (s.workingDir.isEmpty())
+        s.workingDir = run.workingDir();
+    bool ready = s.acting;
+    switch (s.moment) {
+    case Scenario::Moment::startup:
+        ready = ready || (!s.workingDir.isEmpty() && run.logHas(QStringLiteral("(\"-V\")")));
+        break;
+    case Scenario::Moment::idle:
+        ready = ready || (run.status() == connected && run.buttonEnabled());
+        break;
+    case Scenario::Moment::halfWrite:
+        if (!s.clicked && run.status() == connected && run.buttonEnabled()) {
+            run.send("click");
+            s.clicked = true;
+        }
+        ready = ready || (s.clicked && written(s) >= image_size / 2);
+        break;
+    }
+    if (!ready)
+        return;
+    if (!s.acting) {
+        s.acting = true;
+        s.writtenAtAction = written(s);
+        s.dirExistedAtAction = QFileInfo::exists(s.workingDir);
+    }
+    if (s.act(run))
+        s.actedAt = epoch_ms();
+}
+
+tst_Lifecycle::Scenario& tst_Lifecycle::scenario(QString const& name)
+{
+    return *scenarios.at(name);
+}
+
+bool tst_Lifecycle::waitForEnd(Scenario& s, int ms)
+{
+    QElapsedTimer timer;
+    timer.start();
+    while (!s.run.ended() && timer.elapsed() < ms)
+        QTest::qWait(50);
+    return s.run.ended();
+}
+
+// Asked to end half-way through the write, the program first finishes it: the window stays
+// and says why, the device gets the whole image, and only then does the program end.
+void tst_Lifecycle::expectWriteFinishedFirst(Scenario& s)
+{
+    QVERIFY2(s.actedAt > 0, s.run.describe());
+    QVERIFY2(s.writtenAtAction >= image_size / 2 && s.writtenAtAction < image_size,
+             qPrintable(QString::number(s.writtenAtAction)));
+    qint64 writeEnd = 0;
+    QTRY_COMPARE_WITH_TIMEOUT(written(s, &writeEnd), qint64(image_size), 60000);
+
+    qint64 writingShownAt = 0;
+    for (QJsonObject const& report : s.run.reports(QStringLiteral("status")))
+        if (report.value(QStringLiteral("text")).toString() == writing && !writingShownAt)
+            writingShownAt = qint64(report.value(QStringLiteral("ms")).toDouble());
+    QVERIFY2(writingShownAt >= s.actedAt - 100 && writingShownAt < writeEnd,
+             qPrintable(QStringLiteral("asked at %1, \"%2\" at %3, write ended at %4\n")
+                            .arg(s.actedAt)
+                            .arg(writing)
+                            .arg(writingShownAt)
+                            .arg(writeEnd) +
+                        s.run.describe()));
+    qint64 const hidden = s.run.hiddenAt();
+    QVERIFY2(hidden == 0 || hidden >= writeEnd, s.run.describe());
+}
+
+void tst_Lifecycle::askedToEndDuringWrite_data()
+{
+    QTest::addColumn<QString>("asked");
+    QTest::newRow("close") << QStringLiteral("The firmware write goes on");
+    QTest::newRow("SIGTERM twice") << QStringLiteral("Signal 15 received, quitting");
+    QTest::newRow("SIGTERM, then again")
+        << QStringLiteral("Signal 15 received during the firmware write: ignored");
+    QTest::newRow("Ctrl+C") << QStringLiteral("Signal 2 received, quitting");
+    QTest::newRow("SIGHUP") << QStringLiteral("Signal 1 received, quitting");
+}
+
+void tst_Lifecycle::askedToEndDuringWrite()
+{
+    QFETCH(QString, asked);
+    Scenario& s = scenario(QString::fromLatin1(QTest::currentDataTag()));
+    QVERIFY2(waitForEnd(s, 120000), s.run.describe());
+    expectWriteFinishedFirst(s);
+    if (QTest::currentTestFailed())
+        return;
+    QVERIFY2(s.run.logHas(asked), s.run.describe());
+    QVERIFY(s.run.logHas(
+        QStringLiteral("The firmware write goes on; the program ends once it has finished")));
+    QVERIFY(s.run.logHas(QStringLiteral("Firmware write finished: quitting")));
+    QVERIFY2(s.run.exitStatus() == QProcess::NormalExit && s.run.exitCode() == 0, s.run.describe());
+    QVERIFY(s.run.endedAt() > s.run.hiddenAt());
+    QVERIFY(s.device.flash().left(image_size) == carriedImage());
+    QVERIFY(!s.workingDir.isEmpty());
+    QVERIFY2(!QFileInfo::exists(s.workingDir), qPrintable(s.workingDir));
+}
+
+// Escape stops the handling of devices but leaves the window open: the write goes on, the
+// worker stops after it (nothing reads the device back), and closing the window later ends
+// the program as usual.
+void tst_Lifecycle::escapeDuringWrite()
+{
+    Scenario& s = scenario(QStringLiteral("Escape"));
+    QTRY_VERIFY2_WITH_TIMEOUT(s.actedAt > 0, s.run.describe(), 120000);
+    expectWriteFinishedFirst(s);
+    if (QTest::currentTestFailed())
+        return;
+    qint64 writeEnd = 0;
+    written(s, &writeEnd);
+    QTest::qWait(int(qMax<qint64>(0, writeEnd + 4000 - epoch_ms())));
+    QVERIFY2(!s.run.ended() && s.run.windowShown(), s.run.describe());
+    // The device is back a second after the write; a worker still running would read it.
+    int late = 0;
+    for (QString const& line : s.device.transfers())
+        late += line.section(QLatin1Char(' '), 0, 0).toLongLong() > writeEnd + 1500;
+    QCOMPARE(late, 0);
+    QVERIFY(
+        s.run.logHas(QStringLiteral("The firmware write goes on; sm_A stops once it has ended")));
+    QVERIFY(!s.run.logHas(QStringLiteral("Oops, SM_A not dead yet")));
+    QCOMPARE(s.run.status(), writing);
+
+    s.run.send("close");
+    QVERIFY2(waitForEnd(s, 15000), s.run.describe());
+    QVERIFY2(s.run.exitStatus() == QProcess::NormalExit && s.run.exitCode() == 0, s.run.describe());
+    QVERIFY(s.device.flash().left(image_size) == carriedImage());
+    QVERIFY(!QFileInfo::exists(s.workingDir));
+}
+
+void tst_Lifecycle::sigtermTwiceWithoutWrite_data()
+{
+    QTest::addColumn<bool>("mayMerge");
+    QTest::addColumn<bool>("firstHandled");
+    // Two signals sent at once may arrive as one (the kernel does not count them): that one is
+    // handled as the first of two, and the program ends in order with status 0.
+    QTest::newRow("idle: together") << true << true;
+    QTest::newRow("idle: one after the other") << false << true;
+    QTest::newRow("idle: while the GUI thread is busy") << false << false;
+}
+
+// A second SIGTERM ends the program at once with status 128 + 15 and removes its working
+// directory; the first alone ends it in order.
+void tst_Lifecycle::sigtermTwiceWithoutWrite()
+{
+    QFETCH(bool, mayMerge);
+    QFETCH(bool, firstHandled);
+    Scenario& s = scenario(QString::fromLatin1(QTest::currentDataTag()));
+    QVERIFY2(waitForEnd(s, 120000), s.run.describe());
+    QVERIFY(s.dirExistedAtAction);
+    QCOMPARE(s.run.exitStatus(), QProcess::NormalExit);
+    bool const inOrder = s.run.logHas(QStringLiteral("Waiting 2 s before deleting objects"));
+    if (mayMerge && s.run.exitCode() == 0) {
+        qInfo("The two signals arrived as one: the program ended in order");
+        QVERIFY(inOrder);
+        QVERIFY(s.run.endedAt() - s.actedAt >= 2000);
+    } else {
+        QCOMPARE(s.run.logHas(QStringLiteral("Signal 15 received, quitting")), firstHandled);
+        QCOMPARE(s.run.exitCode(), 128 + SIGTERM);
+        QVERIFY2(s.run.endedAt() - s.actedAt < 1500,
+                 qPrintable(QString::number(s.run.endedAt() - s.actedAt)));
+    }
+    QVERIFY(!QFileInfo::exists(s.workingDir));
+}
+
+void tst_Lifecycle::signalDuringStartup_data()
+{
+    QTest::addColumn<int>("sig");
+    QTest::newRow("startup: SIGTERM") << SIGTERM;
+    QTest::newRow("startup: Ctrl+C") << SIGINT;
+    QTest::newRow("startup: SIGHUP") << SIGHUP;
+}
+
+// While dfu-util's execution test runs (held for 4 s), the working directory and its files
+// exist; a signal then ends the program at once and removes them.
+void tst_Lifecycle::signalDuringStartup()
+{
+    QFETCH(int, sig);
+    Scenario& s = scenario(QString::fromLatin1(QTest::currentDataTag()));
+    QVERIFY2(waitForEnd(s, 60000), s.run.describe());
+    QVERIFY2(s.dirExistedAtAction, s.run.describe());
+    QCOMPARE(s.run.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(s.run.exitCode(), 128 + sig);
+    QVERIFY2(s.run.endedAt() - s.actedAt < 1500,
+             qPrintable(QString::number(s.run.endedAt() - s.actedAt)));
+    QVERIFY(!s.run.logHas(QStringLiteral("Result of execution test")));
+    QVERIFY(s.run.reports(QStringLiteral("shown")).isEmpty());
+    QVERIFY(!QFileInfo::exists(s.workingDir));
+}
+
+QTEST_GUILESS_MAIN(tst_Lifecycle)
+#include "tst_lifecycle.moc"
