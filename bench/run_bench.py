@@ -486,7 +486,7 @@ def verdict(ok):
 
 
 def table(r):
-    m, s, i, u, b = r["micro"], r["startup"], r["idle"], r["upgrade"], r["bar"]
+    m, s, i, u, p = r["micro"], r["startup"], r["idle"], r["upgrade"], r["bar"]
     rows = [
         ("DfuUtilParser, one device (4 lines + banner)", f"{m['DfuUtilParser']:.2f} µs", "", "",
          "< 20 µs", verdict(m["DfuUtilParser"] < 20)),
@@ -534,12 +534,12 @@ def table(r):
          f"empty Qt window {r['minimal_rss']:.1f} MB", f"{u['rss'] / r['minimal_rss']:.2f}", "< 60 MB",
          verdict(u["rss"] < 60)),
         ("Progress bar during the download at a real lamp's pace, largest distance from the "
-         "lamp's own record", f"{b['error']:.1f} points",
+         "lamp's own record", f"{p['error']:.1f} points",
          "the emulated lamp's record of its erase and write", "", "< 5 points",
-         verdict(b["error"] < 5)),
+         verdict(p["error"] < 5)),
         ("Whole upgrade at a real lamp's pace, click → \"Done. Disconnect USB cable.\"",
-         f"{b['total']:.1f} s", f"the lamp erasing and writing {b['device']:.1f} s",
-         f"{b['total'] / b['device']:.2f}", "(reported)", ""),
+         f"{p['total']:.1f} s", f"the lamp erasing and writing {p['device']:.1f} s",
+         f"{p['total'] / p['device']:.2f}", "(reported)", ""),
     ]
     head = "| Figure | Tool | Baseline | Ratio | Target | |\n|---|---|---|---|---|---|\n"
     return head + "".join("| " + " | ".join(row) + " |\n" for row in rows)
