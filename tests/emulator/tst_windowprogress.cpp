@@ -262,10 +262,12 @@ void tst_WindowProgress::barFollowsDevice()
              "the bar was full before the read-back's result");
     std::printf("Bar against the device's record: largest error %.1f points (bar %d, device %.1f, "
                 "%.2f s after the click) over %d samples of the download; %s; "
-                "whole upgrade %.2f s from the click to \"%s\"\n",
+                "whole upgrade %.2f s from the click to \"%s\", of which the device erased "
+                "and wrote for %.2f s\n",
                 largest, largestAt.value, expectedPercent(largestAt.ms),
                 (largestAt.ms - clicked) / 1000.0, downloadSamples,
-                qPrintable(checks.join(QStringLiteral("; "))), seconds, qPrintable(done));
+                qPrintable(checks.join(QStringLiteral("; "))), seconds, qPrintable(done),
+                (record.last().ms - record.first().ms) / 1000.0);
     std::fflush(stdout);
 }
 
