@@ -56,7 +56,10 @@ int overall_percent(Progress const& progress)
 {
     switch (progress.phase) {
     case Progress::Erase:
-        return progress.percent * erase_share_percent / 100;
+        if (progress.percent >= 100)
+            return erase_share_percent;
+        return int(qint64(progress.percent) * image_bytes * erase_share_percent /
+                   (qint64(erased_sector_bytes) * 100));
     case Progress::Download:
         return erase_share_percent + progress.percent * (100 - erase_share_percent) / 100;
     case Progress::Upload:

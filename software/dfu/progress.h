@@ -38,7 +38,13 @@ private:
 // the sectors the image needs, then writes it; each phase counts by its share of the time.
 int overall_percent(Progress const& progress);
 
-// The erase phase's share of a download of the carried image, in percent.
+// The erase phase's share of a download of the carried image, in percent (measured against a
+// bootloader with an STM32F4's erase and programming times: 7.6 s of erasing, 7.5 s of writing).
 constexpr int erase_share_percent = 50;
+// dfu-util counts the erase in image bytes, frame by frame before each sector, while the lamp
+// erases whole sectors: the carried image (807136 bytes) takes 917504 bytes of sectors, so
+// until its last frame dfu-util's erase percentage runs ahead by this ratio.
+constexpr int image_bytes = 807136;
+constexpr int erased_sector_bytes = 917504;
 
 } // namespace DFU

@@ -123,6 +123,9 @@ void TestProgress::overallShares_data()
     QTest::addColumn<int>("overall");
     int const e = DFU::erase_share_percent;
     QTest::newRow("erase starts") << int(DFU::Progress::Erase) << 0 << 0;
+    // The last sector: dfu-util has counted 97 % of the image's bytes, the lamp has erased
+    // 786432 of 917504 bytes of sectors.
+    QTest::newRow("last sector erasing") << int(DFU::Progress::Erase) << 97 << 42;
     QTest::newRow("erase ends") << int(DFU::Progress::Erase) << 100 << e;
     QTest::newRow("write starts") << int(DFU::Progress::Download) << 0 << e;
     QTest::newRow("write halfway") << int(DFU::Progress::Download) << 50 << e + (100 - e) / 2;
