@@ -14,8 +14,8 @@
 // The built kalvora-upgrade run as a person starts it from a shell: a child process in a
 // process group of its own (a job), with the window driver loaded (tests/helpers/windowdriver.cpp)
 // on the offscreen platform, in an empty folder of its own. It collects standard error, follows
-// what the window shows and hands commands to the driver. Killed with its group if still running
-// when destroyed.
+// what the window shows and hands commands to the driver. When destroyed, it kills the program's
+// group if still running and removes a working directory left behind (by a failed test).
 class ProgramRun : public QObject
 {
 public:
