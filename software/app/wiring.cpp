@@ -85,7 +85,11 @@ void stop_worker()
     }
     qInfo() << "The firmware write goes on; sm_A stops once it has ended";
     show_status_text(QStringLiteral("status_writing"));
-    after_firmware_write(stop_worker_now);
+    after_firmware_write([] {
+        stop_worker_now();
+        // The lamp restarts with the new firmware, but nothing reads it back any more.
+        show_status_text(QStringLiteral("status_stoppedAfterWrite"));
+    });
 }
 
 void connect_progress(ProgressBar* bar, QTimer* silence)

@@ -63,7 +63,8 @@ void TestSettings::shippedLabels()
         {"status_devRevUnknown", -1, -1, false}, {"status_fwDiffers", -1, -1, false},
         {"status_devUnreadable", -1, -1, false}, {"status_writing", -1, -1, false},
         {"status_notResponding", -1, -1, false}, {"status_noEffect", -1, -1, false},
-        {"status_imageChanged", -1, -1, false}, {"app_name", 480, 387, false},
+        {"status_imageChanged", -1, -1, false}, {"status_stoppedAfterWrite", -1, -1, false},
+        {"app_name", 480, 387, false},
         {"sim_mode", 480, 407, false}, {"debug_mode", 480, 427, false},
     };
     QCOMPARE(gui.labels.size(), std::size(expected));
