@@ -78,6 +78,7 @@ DFU::DeviceInfo earlierDevice()
 void compareInfo(DFU::DeviceInfo const& actual, DFU::DeviceInfo const& expected)
 {
     QCOMPARE(QString(actual), QString(expected));
+    QCOMPARE(actual.serial, expected.serial);
     QCOMPARE(QString(actual.OTP_info), QString(expected.OTP_info));
     QCOMPARE(actual.OTP_info.empty, expected.OTP_info.empty);
     QCOMPARE(QString(actual.FW_info), QString(expected.FW_info));
@@ -105,6 +106,9 @@ private slots:
     void readDeviceInfo_data();
     void readDeviceInfo();
     void staleDumpsAreReplaced();
+    void shortDumpsAreNoData_data();
+    void shortDumpsAreNoData();
+    void otherSerialIsNotRead();
     void uploadAndCompare_data();
     void uploadAndCompare();
     void compareFiles_data();
@@ -358,6 +362,7 @@ void TestDeviceOperations::readDeviceInfo()
 
     QCOMPARE(result.first, 0);
     QVERIFY(info.valid);
+    QCOMPARE(info.serial, item.serial);
     QCOMPARE(info.OTP_info.empty, blank);
     QCOMPARE(info.FW_revision, revision);
     QCOMPARE(QString(info), display);
@@ -389,6 +394,78 @@ void TestDeviceOperations::staleDumpsAreReplaced()
     QCOMPARE(DFU::read_device_info(&item, &info).first, 0);
     QCOMPARE(info.device_type, Device::Type::VELK);
     QCOMPARE(info.FW_revision, QStringLiteral("C4"));
+}
+
+// A run that ends well but leaves less than the whole area in its dump is not read as the
+// device's memory: a short OTP dump is a read error (a 0-byte one must not pass as blank,
+// a 16-byte one not as the first of several records), a short information block names no
+// firmware.
+void TestDeviceOperations::shortDumpsAreNoData_data()
+{
+    QTest::addColumn<int>("otpBytes");
+    QTest::addColumn<int>("infoBytes");
+    QTest::addColumn<int>("code");
+    QTest::addColumn<bool>("infoValid");
+    QTest::newRow("OTP dump empty") << 0 << -1 << DFU::short_dump_code << false;
+    QTest::newRow("OTP dump of one slot") << 16 << -1 << DFU::short_dump_code << false;
+    QTest::newRow("OTP dump one byte short") << 511 << -1 << DFU::short_dump_code << false;
+    QTest::newRow("information block empty") << -1 << 0 << 0 << false;
+    QTest::newRow("information block cut") << -1 << 1024 << 0 << false;
+    QTest::newRow("both whole") << -1 << -1 << 0 << true;
+}
+
+void TestDeviceOperations::shortDumpsAreNoData()
+{
+    QFETCH(int, otpBytes);
+    QFETCH(int, infoBytes);
+    QFETCH(int, code);
+    QFETCH(bool, infoValid);
+    FakeDevice::Unit unit;
+    unit.serial = serial;
+    // A Rel-41 record in the first slot and a K7 record in the second: only the whole area
+    // tells which one counts.
+    unit.otp = FakeDevice::otpRecord(0x04);
+    unit.otp.replace(16, 16, FakeDevice::otpRecord(0x2B).left(16));
+    unit.flash = FakeDevice::flashWithInfo(0x04, "C3");
+    unit.otpDumpBytes = otpBytes;
+    unit.infoDumpBytes = infoBytes;
+    device.setUnits({unit});
+
+    DFU::DeviceItem const item{serial};
+    DFU::DeviceInfo info = earlierDevice();
+    LogCapture log;
+    DFU::Result const result = DFU::read_device_info(&item, &info);
+    QCOMPARE(result.first, code);
+    if (code != 0) {
+        compareInfo(info, earlierDevice());
+        QVERIFY(result.second.endsWith(
+            QStringLiteral("The OTP dump holds %1 bytes instead of 512.").arg(otpBytes)));
+        QCOMPARE(device.calls(), QStringList{otpCall()});
+        return;
+    }
+    QCOMPARE(info.device_type, Device::Type::ORVK);
+    QCOMPARE(info.FW_info.valid, false); // a K7 record and a Rel-41 block never match
+    if (!infoValid)
+        QVERIFY(log.contains(QStringLiteral(
+            "The firmware information dump holds %1 bytes instead of 2048").arg(infoBytes)));
+}
+
+// Every run that addresses the device names it: a device with another serial in its place
+// is never read, written or read back.
+void TestDeviceOperations::otherSerialIsNotRead()
+{
+    QString const file = scratch.filePath(QStringLiteral("image.bin"));
+    writeFile(file, image);
+    device.setFlash(FakeDevice::flashWithInfo(0x04, "C3"));
+    device.plug(QStringLiteral("205B3591524B"));
+    DFU::DeviceItem const item{serial};
+    DFU::DeviceInfo info;
+    QCOMPARE(DFU::read_device_info(&item, &info).first, 74);
+    QCOMPARE(DFU::download_FW_to_device(file, serial), 74);
+    QVERIFY(!DFU::upload_and_compare_FW_bin(file, scratch.filePath(QStringLiteral("r.bin")),
+                                            serial));
+    QCOMPARE(device.flash(), FakeDevice::flashWithInfo(0x04, "C3"));
+    QCOMPARE(device.countCalls(QStringLiteral("-S")), 3);
 }
 
 void TestDeviceOperations::uploadAndCompare_data()
