@@ -4,6 +4,7 @@
 #include "sim/simulator.h"
 
 #include <QElapsedTimer>
+#include <QTest>
 #include <QFile>
 #include <QProcess>
 #include <QThread>
@@ -164,6 +165,21 @@ ScriptRun run_script(QStringList const& arguments)
     run.output += script.readAllStandardOutput();
     run.error = script.readAllStandardError();
     return run;
+}
+
+void PreparedDevice::setup(QString const& config)
+{
+    current.clear();
+    QCOMPARE(simulator::sim_setup_prepared_config(config), 0);
+}
+
+void PreparedDevice::use(QString const& config, int devices)
+{
+    if (current == config)
+        return;
+    setup(config);
+    QCOMPARE(found_lines(wait_for_devices(devices)), 4 * devices);
+    current = config;
 }
 
 } // namespace SimScript

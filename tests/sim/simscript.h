@@ -38,6 +38,19 @@ QByteArray info_dump();
 QByteArray flash_dump();
 QString whole_image(); // the range of the carried image's size
 
+// The prepared device that is present now. Rows that only read from a device share it, since
+// a new one takes a second to show up.
+class PreparedDevice
+{
+public:
+    void setup(QString const& config); // a fresh device of config
+    void use(QString const& config, int devices = 1); // fresh only if another one is present
+    void forget() { current.clear(); }                // the device was changed
+
+private:
+    QString current; // the configuration whose device is present and unchanged
+};
+
 struct ScriptRun
 {
     int code = -1; // -1 when it did not end by itself within 30 s

@@ -19,23 +19,10 @@ class TestSimulatorDevices : public QObject
 {
     Q_OBJECT
 
-    QString current; // the configuration whose device is present and unchanged
+    PreparedDevice device;
 
-    void setup(QString const& config)
-    {
-        current.clear();
-        QCOMPARE(simulator::sim_setup_prepared_config(config), 0);
-    }
-
-    // Rows that only read from the device share it, since a new one takes a second to show up.
-    void use_device(QString const& config, int devices)
-    {
-        if (current == config)
-            return;
-        setup(config);
-        QCOMPARE(found_lines(wait_for_devices(devices)), 4 * devices);
-        current = config;
-    }
+    void setup(QString const& config) { device.setup(config); }
+    void use_device(QString const& config, int devices = 1) { device.use(config, devices); }
 
 private slots:
     void initTestCase()

@@ -91,23 +91,10 @@ class TestSimulatorScript : public QObject
 {
     Q_OBJECT
 
-    QString current; // the configuration whose device is present and unchanged
+    PreparedDevice device;
 
-    void setup(QString const& config)
-    {
-        current.clear();
-        QCOMPARE(simulator::sim_setup_prepared_config(config), 0);
-    }
-
-    // Rows that only read from the device share it, since a new one takes a second to show up.
-    void use_device(QString const& config, int devices = 1)
-    {
-        if (current == config)
-            return;
-        setup(config);
-        QCOMPARE(found_lines(wait_for_devices(devices)), 4 * devices);
-        current = config;
-    }
+    void setup(QString const& config) { device.setup(config); }
+    void use_device(QString const& config, int devices = 1) { device.use(config, devices); }
 
 private slots:
     void initTestCase()
@@ -273,7 +260,7 @@ private slots:
             capture.contains(QLatin1String("download"))
                 ? download(Files::path_of(Files::desired_FW_fileName_bin), serial)
                 : read_flash(whole_image(), serial);
-        current.clear();
+        device.forget();
         QCOMPARE(result.first, 0);
         QCOMPARE(after_banner(result.second.toLatin1()), after_banner(without_ticks(captured)));
     }
