@@ -84,9 +84,11 @@ void Checker::connect_flow()
     connect(flow->B4, &QState::entered, this, [this] {
         readbacks.append(Request{B1_exit_seq, delivered_devconn});
     });
-    // B3 is entered only by a click, within clicked().
+    // B3 is entered only by a click, within clicked(). The click may come after the flow has
+    // classified an announcement but before this object's queued slot for it has run (a step
+    // that processes events can end between the two): the click is then for that announcement.
     connect(flow->B3, &QState::entered, this, [this] {
-        downloads.append(Request{click_seq, connection});
+        downloads.append(Request{click_seq, classified ? delivered_devconn : connection});
     });
     connect(flow->B6, &QState::entered, this, [this] { entered_B6 = true; });
 }
