@@ -4,8 +4,9 @@
 #include "sim/simulator.h"
 
 #include <QElapsedTimer>
-#include <QTest>
 #include <QFile>
+#include <QStandardPaths>
+#include <QTest>
 #include <QProcess>
 #include <QThread>
 
@@ -13,6 +14,15 @@ namespace SimScript {
 
 QString const serial = QStringLiteral("3574364C3034");
 int const info_block = 0x200; // where the generated image keeps its information block
+
+bool simulate_dfu_util()
+{
+    QStandardPaths::setTestModeEnabled(true);
+    if (!Files::external_dir.create() || !Files::extract_resources({Files::desired_FW_bin}, true))
+        return false;
+    simulator::setup_for_simulated_dfu_util(simulator::fast_progress);
+    return true;
+}
 
 QByteArray read_file(QString const& path)
 {

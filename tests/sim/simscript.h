@@ -14,6 +14,10 @@ namespace SimScript {
 extern QString const serial; // of the first simulated device
 extern int const info_block; // offset of the information block in the generated image
 
+// Test mode, a working directory with the carried image and the simulator in place of
+// dfu-util, with fast progress frames; false on failure.
+bool simulate_dfu_util();
+
 QByteArray read_file(QString const& path);
 bool write_file(QString const& path, QByteArray const& bytes);
 QByteArray text_field(QByteArray text); // zero-padded to 32 bytes

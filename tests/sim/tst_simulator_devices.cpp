@@ -9,7 +9,6 @@
 
 #include <QElapsedTimer>
 #include <QFile>
-#include <QStandardPaths>
 #include <QThread>
 #include <QtTest>
 
@@ -21,16 +20,10 @@ class TestSimulatorDevices : public QObject
 
     PreparedDevice device;
 
-    void setup(QString const& config) { device.setup(config); }
-    void use_device(QString const& config, int devices = 1) { device.use(config, devices); }
-
 private slots:
     void initTestCase()
     {
-        QStandardPaths::setTestModeEnabled(true);
-        QVERIFY(Files::external_dir.create());
-        QVERIFY(Files::extract_resources({Files::desired_FW_bin}, true));
-        simulator::setup_for_simulated_dfu_util(simulator::fast_progress);
+        QVERIFY(simulate_dfu_util());
     }
 
     void serialSelects_data()
@@ -61,7 +54,7 @@ private slots:
         QFETCH(QString, selection);
         QFETCH(int, code);
 
-        use_device(config, devices);
+        device.use(config, devices);
         QString const otp_path = Files::path_of(Files::uploaded_OTP_fileName_bin);
         QFile::remove(otp_path);
         ScriptRun const otp =
@@ -106,7 +99,7 @@ private slots:
         QFETCH(QByteArray, flash);
         QFETCH(QString, revision);
 
-        setup(config);
+        device.setup(config);
         QCOMPARE(found_lines(wait_for_devices(1)), 4);
         QElapsedTimer since_found;
         since_found.start();

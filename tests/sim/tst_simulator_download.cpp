@@ -10,7 +10,6 @@
 
 #include <QElapsedTimer>
 #include <QFile>
-#include <QStandardPaths>
 #include <QThread>
 #include <QtTest>
 
@@ -31,10 +30,7 @@ class TestSimulatorDownload : public QObject
 private slots:
     void initTestCase()
     {
-        QStandardPaths::setTestModeEnabled(true);
-        QVERIFY(Files::external_dir.create());
-        QVERIFY(Files::extract_resources({Files::desired_FW_bin}, true));
-        simulator::setup_for_simulated_dfu_util(simulator::fast_progress);
+        QVERIFY(simulate_dfu_util());
     }
 
     void downloadWritesTheGivenFile()

@@ -15,7 +15,6 @@
 #include <QFile>
 #include <QProcess>
 #include <QRegularExpression>
-#include <QStandardPaths>
 #include <QThread>
 #include <QtTest>
 
@@ -93,18 +92,12 @@ class TestSimulatorScript : public QObject
 
     PreparedDevice device;
 
-    void setup(QString const& config) { device.setup(config); }
-    void use_device(QString const& config, int devices = 1) { device.use(config, devices); }
-
 private slots:
     void initTestCase()
     {
-        QStandardPaths::setTestModeEnabled(true);
-        QVERIFY(Files::external_dir.create());
-        QVERIFY(Files::extract_resources({Files::desired_FW_bin}, true));
+        QVERIFY(simulate_dfu_util());
         QCOMPARE(carried_image().size(), 807136);
         QCOMPARE(carried_image().mid(info_block + 40, 3), QByteArray("C4\0", 3));
-        simulator::setup_for_simulated_dfu_util(simulator::fast_progress);
     }
 
     void version()
@@ -143,7 +136,7 @@ private slots:
 
         QElapsedTimer since_setup;
         since_setup.start();
-        setup(config);
+        device.setup(config);
         QString const early = DFU::run_command(DFU::list).second;
         if (since_setup.elapsed() < 800)
             QCOMPARE(found_lines(early), 0); // a device shows up about a second after start
@@ -195,7 +188,7 @@ private slots:
         QFETCH(QByteArray, flash);
         QFETCH(QString, revision);
 
-        use_device(config, devices);
+        device.use(config, devices);
         QCOMPARE(read_otp().first, otpCode);
         QCOMPARE(otp_dump(), otp);
 
@@ -232,7 +225,7 @@ private slots:
         QFETCH(QString, range);
         QFETCH(QStringList, frames);
 
-        use_device(QStringLiteral("default"));
+        device.use(QStringLiteral("default"));
         DFU::Result const result = read_flash(range, serial);
         QCOMPARE(result.first, 0);
         QVERIFY(result.second.endsWith(QStringLiteral("\nUpload done.\n")));
@@ -254,7 +247,7 @@ private slots:
 
         QByteArray const captured = read_file(QStringLiteral(DFU_UTIL_CAPTURES_DIR "/") + capture);
         QVERIFY2(!captured.isEmpty(), qPrintable(capture));
-        setup(QStringLiteral("default")); // fresh, since the download changes the device
+        device.setup(QStringLiteral("default")); // fresh, since the download changes the device
         QCOMPARE(found_lines(wait_for_devices(1)), 4);
         DFU::Result const result =
             capture.contains(QLatin1String("download"))
@@ -269,7 +262,7 @@ private slots:
     // all of them, not only at the end.
     void readBackShowsProgressAsItGoes()
     {
-        use_device(QStringLiteral("default"));
+        device.use(QStringLiteral("default"));
         QString const path = Files::path_of(Files::uploaded_FW_fileName_bin);
         QFile::remove(path);
         ScriptRun const run = run_script({"--dfu-util-command", "upload_FW", "-d", "0483", "-a",
@@ -303,7 +296,7 @@ private slots:
         QFETCH(QString, range);
         QFETCH(QByteArray, bytes);
 
-        use_device(QStringLiteral("default"));
+        device.use(QStringLiteral("default"));
         QCOMPARE(read_flash(range).first, 0);
         QCOMPARE(flash_dump(), bytes);
     }
@@ -321,14 +314,14 @@ private slots:
     {
         QFETCH(QString, range);
 
-        use_device(QStringLiteral("default"));
+        device.use(QStringLiteral("default"));
         QVERIFY(read_flash(range).first != 0);
         QVERIFY(flash_dump().isEmpty());
     }
 
     void existingDumpIsKept()
     {
-        use_device(QStringLiteral("default"));
+        device.use(QStringLiteral("default"));
         QString const path = Files::path_of(Files::uploaded_OTP_fileName_bin);
         QVERIFY(write_file(path, "earlier dump"));
         QCOMPARE(DFU::run_command(DFU::upload_OTP, {path}).first, 73);
@@ -346,7 +339,7 @@ private slots:
     {
         QFETCH(QString, config);
 
-        setup(config);
+        device.setup(config);
         QElapsedTimer timer;
         timer.start();
         DFU::Result const otp = read_otp();
@@ -378,7 +371,7 @@ private slots:
     {
         QFETCH(QString, name);
 
-        use_device(QStringLiteral("two_devices"), 2);
+        device.use(QStringLiteral("two_devices"), 2);
         LogCapture log;
         int const code = simulator::sim_setup_prepared_config(name);
         QCOMPARE(code, 2);
@@ -393,7 +386,7 @@ private slots:
     // of the environment, and its device is not the one of this test.
     void environmentChoosesConfig()
     {
-        use_device(QStringLiteral("default"));
+        device.use(QStringLiteral("default"));
         QByteArray output = run_in_other_program(
             QStringLiteral("two_devices"),
             QStringLiteral("\"$0\" --dfu-util-command version >/dev/null; sleep 1.3;"
