@@ -5,9 +5,9 @@
 
 #include <QElapsedTimer>
 #include <QFile>
+#include <QProcess>
 #include <QStandardPaths>
 #include <QTest>
-#include <QProcess>
 #include <QThread>
 
 namespace SimScript {

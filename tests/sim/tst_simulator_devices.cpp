@@ -21,10 +21,7 @@ class TestSimulatorDevices : public QObject
     PreparedDevice device;
 
 private slots:
-    void initTestCase()
-    {
-        QVERIFY(simulate_dfu_util());
-    }
+    void initTestCase() { QVERIFY(simulate_dfu_util()); }
 
     void serialSelects_data()
     {

@@ -28,10 +28,7 @@ class TestSimulatorDownload : public QObject
     static QString firmware() { return Files::path_of(Files::desired_FW_fileName_bin); }
 
 private slots:
-    void initTestCase()
-    {
-        QVERIFY(simulate_dfu_util());
-    }
+    void initTestCase() { QVERIFY(simulate_dfu_util()); }
 
     void downloadWritesTheGivenFile()
     {
