@@ -4,6 +4,7 @@
 
 #include <QPointer>
 
+class Lifecycle;
 class LogWindow;
 class MainWindow;
 class SM_A;
@@ -15,3 +16,4 @@ extern Settings::Settings settings;
 extern QPointer<MainWindow> mainWindow;
 extern SM_A* sm_A;
 extern SM_B* sm_B;
+extern Lifecycle* lifecycle; // every request to stop or to end goes through it

@@ -10,6 +10,8 @@ int main(int argc, char** argv)
     // Qt's xcb plugin load the system's OpenGL driver (Mesa's llvmpipe on machines without a
     // GPU), which more than doubles the program's resident memory and slows its start-up.
     QCoreApplication::setAttribute(Qt::AA_ForceRasterWidgets);
+    if (!temporary_folder_usable())
+        return EXIT_FAILURE;
     int rc = 0;
     {
         QApplication app(argc, argv);

@@ -10,6 +10,7 @@
 #include "gui/fonts.h"
 #include "gui/logwindow.h"
 #include "gui/mainwindow.h"
+#include "lifecycle.h"
 #include "options.h"
 #include "sim/simulator.h"
 #include "statemachines/sm_a.h"
@@ -24,13 +25,18 @@
 #include <QMessageBox>
 #include <QThread>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <sys/stat.h>
+#include <unistd.h>
 
 Settings::Settings settings;
 QPointer<MainWindow> mainWindow;
 SM_A* sm_A = nullptr;
 SM_B* sm_B = nullptr;
+Lifecycle* lifecycle = nullptr;
 
 namespace {
 
@@ -67,6 +73,26 @@ bool dfu_util_answers(QString* failure)
 }
 
 } // namespace
+
+bool temporary_folder_usable()
+{
+    QByteArray const named = qgetenv("TMPDIR");
+    if (named.isEmpty())
+        return true;
+    struct stat st = {};
+    int reason = 0;
+    if (::stat(named.constData(), &st) != 0)
+        reason = errno;
+    else if (!S_ISDIR(st.st_mode))
+        reason = ENOTDIR;
+    else if (::access(named.constData(), W_OK | X_OK) != 0)
+        reason = errno;
+    if (reason == 0)
+        return true;
+    std::fprintf(stderr, "kalvora-upgrade: The program cannot create its working folder: %s (in %s).\n",
+                 std::strerror(reason), named.constData());
+    return false;
+}
 
 bool prepare_device_side(QString* failure)
 {
@@ -130,9 +156,8 @@ void create_worker_and_flow()
     sm_B->enable_debug_output();
 }
 
-// Closing the window during a firmware write is turned into a request to quit once the
-// write has ended.
-class CloseDuringWrite : public QObject
+// Closing the main window is a request to the lifecycle: refused while a firmware write goes on.
+class CloseRequest : public QObject
 {
 public:
     using QObject::QObject;
@@ -140,23 +165,23 @@ public:
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override
     {
-        if (event->type() != QEvent::Close || !sm_A || !sm_A->is_downloading())
+        if (event->type() != QEvent::Close || !lifecycle ||
+            lifecycle->request(Lifecycle::Request::close))
             return QObject::eventFilter(watched, event);
         event->ignore();
-        request_quit();
         return true;
     }
 };
 
-bool quitting_after_write = false;
-
 void on_termination_signal(int sig)
 {
-    if (quitting_after_write)
+    static bool asked = false;
+    if (asked && SM_A::any_download_running())
         qInfo() << "Signal" << sig << "received during the firmware write: ignored";
     else
         qInfo() << "Signal" << sig << "received, quitting";
-    request_quit();
+    asked = true;
+    lifecycle->request(Lifecycle::Request::quit); // signals are delivered once it exists
 }
 
 } // namespace
@@ -190,8 +215,9 @@ bool GUI_init()
 
     mainWindow = MainWindow_factory(&settings, nullptr, simulator::use);
     mainWindow->setWindowTitle(QStringLiteral("Kalvora Firmware Upgrade Tool"));
-    mainWindow->installEventFilter(new CloseDuringWrite(mainWindow));
+    mainWindow->installEventFilter(new CloseRequest(mainWindow));
     create_worker_and_flow();
+    lifecycle = new Lifecycle(sm_A, sm_B, qApp);
     add_connections(qApp);
     QObject::connect(sm_B, &QStateMachine::started, sm_B, [] {
         qInfo() << "Starting sm_A";
@@ -203,42 +229,12 @@ bool GUI_init()
     return true;
 }
 
-void request_quit()
-{
-    if (!sm_A) {
-        qApp->quit();
-        return;
-    }
-    // Taken up no new command from here on; only a download already under way goes on.
-    sm_A->do_stop();
-    if (!sm_A->is_downloading()) {
-        qApp->quit();
-        return;
-    }
-    if (quitting_after_write)
-        return;
-    quitting_after_write = true;
-    qInfo() << "The firmware write goes on; the program ends once it has finished";
-    show_status_text(QStringLiteral("status_writing"));
-    after_firmware_write([] {
-        qInfo() << "Firmware write finished: quitting";
-        if (mainWindow)
-            mainWindow->close();
-        qApp->quit();
-    });
-}
-
 int GUI_cleanup(int rc)
 {
     end_termination_delivery();
     qInfo() << "app.exec() returns: " << rc;
-    if (sm_B)
-        sm_B->stop();
-    // A dfu-util run that hangs (a device stuck while busy) would keep the worker, and with
-    // its deletion the program, from ending. A download is never cut.
-    DFU::shutdown_requested = true;
-    if (sm_A)
-        sm_A->do_stop();
+    if (lifecycle)
+        lifecycle->shut_down();
     qInfo() << "Waiting 2 s before deleting objects";
     QThread::sleep(2);
     delete sm_A;

@@ -2,6 +2,11 @@
 
 #include <QString>
 
+// Before the application object exists (Qt may create folders under TMPDIR while building
+// it): false, with the reason on standard error, when TMPDIR is set but names no folder this
+// user can write to.
+bool temporary_folder_usable();
+
 // The start-up sequence: signal handlers, options, device preparation, then the application
 // objects. False when the program cannot work (the message has been shown): main then ends
 // with a failure status.
@@ -14,7 +19,3 @@ int GUI_cleanup(int rc);
 // simulator, extraction of the working files, the executable bit and dfu-util's execution
 // test. False, with the reason in failure, when the device side cannot work.
 bool prepare_device_side(QString* failure);
-
-// Ends the program as closing its window does, but never while a firmware write runs: then
-// the window stays and says why, and the program ends once the write is over.
-void request_quit();

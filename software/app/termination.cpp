@@ -1,5 +1,6 @@
 #include "termination.h"
 
+#include "dfu/childprocess.h"
 #include "dfu/files.h"
 #include "statemachines/sm_a.h"
 
@@ -22,6 +23,9 @@ void on_signal(int sig)
 {
     int const earlier = received.fetch_add(1);
     if (!SM_A::any_download_running() && (!delivering.load() || earlier > 0)) {
+        // A dfu-util run (never a download) lives in a process group of its own: nothing
+        // else would end it.
+        child_process::end_running_groups();
         Files::external_dir.removeFromSignalHandler();
         _exit(128 + sig);
     }

@@ -1,6 +1,7 @@
 #include "wiring.h"
 
 #include "appobjects.h"
+#include "lifecycle.h"
 #include "gui/installbutton.h"
 #include "gui/logwindow.h"
 #include "gui/mainwindow.h"
@@ -24,6 +25,7 @@ int const silent_write_ms = 30000;
 // with another revision than the carried one, the upgrade did not take effect.
 QString written_serial;
 bool unreadable_shown = false;
+bool silent = false; // the running write has been reported as not responding
 
 // Texts from a device (its revision) and from the catalogue go into rich text: as plain text.
 QString product_name()
@@ -65,58 +67,79 @@ void show_differing_revision()
     show_revision_status();
 }
 
-void stop_worker_now()
+// What the window says once the worker has stopped: what the stop left the lamp with.
+void show_stopped(ProgressBar* bar, QTimer* silence, Lifecycle::LeftWith leftWith)
 {
-    if (!sm_A->wait(1000)) {
-        qWarning() << "Oops, SM_A not dead yet";
-        sm_A->terminate();
-        sm_A->wait();
+    silence->stop();
+    bar->timer->stop();
+    mainWindow->disableDownload();
+    switch (leftWith) {
+    case Lifecycle::LeftWith::verified:
+        return; // "Done" stays true
+    case Lifecycle::LeftWith::written_unchecked:
+        show_status_text(QStringLiteral("status_stoppedAfterWrite"));
+        break;
+    case Lifecycle::LeftWith::write_incomplete:
+        show_status_text(QStringLiteral("status_stoppedWriteIncomplete"));
+        break;
+    case Lifecycle::LeftWith::not_checked:
+        show_status_text(QStringLiteral("status_stoppedBeforeCheck"));
+        break;
+    case Lifecycle::LeftWith::nothing_written:
+        show_status_text(QStringLiteral("status_stopped"));
+        break;
     }
+    bar->hide();
 }
 
-// A download under way is never cut: the worker is waited for once it has ended.
-void stop_worker()
+void connect_lifecycle(ProgressBar* bar, QTimer* silence)
 {
-    qInfo() << "Trying to stop sm_A";
-    sm_A->do_stop();
-    if (!sm_A->is_downloading()) {
-        stop_worker_now();
-        return;
-    }
-    qInfo() << "The firmware write goes on; sm_A stops once it has ended";
-    show_status_text(QStringLiteral("status_writing"));
-    after_firmware_write([] {
-        stop_worker_now();
-        // The lamp restarts with the new firmware, but nothing reads it back any more.
-        show_status_text(QStringLiteral("status_stoppedAfterWrite"));
-    });
+    QObject::connect(lifecycle, &Lifecycle::writeGoesOn, mainWindow,
+                     [] { show_status_text(QStringLiteral("status_writing")); });
+    QObject::connect(lifecycle, &Lifecycle::stopped, mainWindow,
+                     [bar, silence](Lifecycle::LeftWith leftWith) {
+                         show_stopped(bar, silence, leftWith);
+                     });
+    QObject::connect(lifecycle, &Lifecycle::ending, mainWindow, [] { mainWindow->close(); });
 }
 
 void connect_progress(ProgressBar* bar, QTimer* silence)
 {
-    QObject::connect(sm_B->B3, &QState::entered, sm_B, [bar, silence] {
+    QObject::connect(sm_B->B3, &QState::entered, sm_B, [bar] {
         written_serial = sm_B->device_info.serial;
         mainWindow->disableDownload();
         bar->fillsToMaximum = false;
         bar->startAutoProgress(QStringLiteral("Upgrading firmware"), 60.0);
-        silence->start();
     }, Qt::DirectConnection);
-    QObject::connect(sm_B->B3, &QState::exited, silence, &QTimer::stop);
+    // The silence is measured only while the worker writes.
+    QObject::connect(sm_A, &SM_A::sig_FwDownloading, silence, [silence] {
+        silent = false;
+        silence->start();
+    });
+    QObject::connect(sm_A, &SM_A::sig_FwDownloaded, bar, [bar, silence] {
+        silent = false;
+        silence->stop();
+        bar->timer->stop();
+    });
     QObject::connect(sm_B, &SM_B::sig_UploadingVerifying, sm_B, [bar] {
         mainWindow->disableDownload();
         bar->fillsToMaximum = false;
         bar->startAutoProgress(QStringLiteral("Uploading & verifying"), 20.0);
     }, Qt::DirectConnection);
     QObject::connect(sm_A, &SM_A::sig_FwProgress, bar, [bar, silence](int percent) {
-        if (silence->isActive() || sm_B->configuration().contains(sm_B->B3)) {
-            if (!silence->isActive())
-                show_revision_status(); // the lamp answers again
+        if (silence->isActive()) {
             silence->start();
+        } else if (silent) {
+            silent = false;
+            silence->start();
+            show_revision_status(); // the lamp answers again
         }
         bar->setProgress(percent);
     });
-    QObject::connect(silence, &QTimer::timeout, bar,
-                     [] { show_status_text(QStringLiteral("status_notResponding")); });
+    QObject::connect(silence, &QTimer::timeout, bar, [] {
+        silent = true;
+        show_status_text(QStringLiteral("status_notResponding"));
+    });
     QObject::connect(sm_B, &SM_B::sig_FwMatches, sm_B, [bar] {
         written_serial.clear();
         bar->timer->stop();
@@ -174,20 +197,6 @@ void show_status_text(QString const& id)
     show_status(settings.gui.text(id));
 }
 
-void after_firmware_write(std::function<void()> then)
-{
-    auto* poll = new QTimer(qApp);
-    poll->setInterval(100);
-    QObject::connect(poll, &QTimer::timeout, poll, [poll, then] {
-        if (sm_A && sm_A->is_downloading())
-            return;
-        poll->stop();
-        poll->deleteLater();
-        then();
-    });
-    poll->start();
-}
-
 void add_connections(QApplication* app)
 {
     MainWindow* window = mainWindow;
@@ -195,8 +204,8 @@ void add_connections(QApplication* app)
         qInstallMessageHandler(nullptr);
         qInfo() << "Msg-handler reset";
     }, Qt::DirectConnection);
-    QObject::connect(window, &MainWindow::finished, sm_B, &QStateMachine::stop);
-    QObject::connect(window, &MainWindow::finished, window, &stop_worker, Qt::DirectConnection);
+    QObject::connect(window, &MainWindow::finished, window,
+                     [] { lifecycle->request(Lifecycle::Request::stop); });
     QObject::connect(sm_B, &QState::finished, app, &QCoreApplication::quit);
     QObject::connect(sm_B, &SM_B::sig_UpgradeImpossible, window, &MainWindow::disableDownload);
     QObject::connect(sm_B, &SM_B::sig_UpgradePossible, window, &MainWindow::enableDownload);
@@ -216,6 +225,7 @@ void add_connections(QApplication* app)
     silence->setSingleShot(true);
     silence->setInterval(silent_write_ms);
     connect_progress(bar, silence);
+    connect_lifecycle(bar, silence);
     connect_worker_reports(bar);
     add_log_window_shortcuts();
 }

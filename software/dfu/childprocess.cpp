@@ -9,6 +9,8 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <array>
+#include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <mutex>
@@ -18,7 +20,48 @@ extern char** environ;
 
 namespace child_process {
 
+thread_local Stopper* thread_stopper = nullptr;
+
 namespace {
+
+// The process groups that end_running_groups() ends: plain atomics, readable in a handler.
+std::array<std::atomic<pid_t>, 8> running_groups{};
+
+// Makes the child's group known to the signal handler and to its thread's stopper; a child
+// started after a stop is ended at once.
+void remember(Child& child)
+{
+    if (child.spare_on_destruction)
+        return;
+    for (std::size_t i = 0; i < running_groups.size(); ++i) {
+        pid_t none = 0;
+        if (running_groups[i].compare_exchange_strong(none, child.pid)) {
+            child.slot = int(i);
+            break;
+        }
+    }
+    child.stopper = thread_stopper;
+    if (!child.stopper)
+        return;
+    std::lock_guard<std::mutex> lock(child.stopper->mutex);
+    child.stopper->group = child.pid;
+    if (child.stopper->stopped)
+        ::kill(-child.pid, SIGKILL);
+}
+
+// Before the reap: once reaped, the pid may name another process.
+void forget(Child& child)
+{
+    if (child.slot >= 0)
+        running_groups[std::size_t(child.slot)] = 0;
+    child.slot = -1;
+    if (!child.stopper)
+        return;
+    std::lock_guard<std::mutex> lock(child.stopper->mutex);
+    if (child.stopper->group == child.pid)
+        child.stopper->group = -1;
+    child.stopper = nullptr;
+}
 
 // A pipe whose ends are not inherited by other children.
 bool make_pipe(int fds[2])
@@ -74,17 +117,19 @@ void drain(int& fd, QByteArray& into, qint64& dropped,
     }
 }
 
-// Whether the child has ended; without a pidfd this already reaps it.
+// Whether the child has ended; it is left unreaped, so that its pid stays its own.
 bool has_ended(Child& child, pollfd const& exited)
 {
     if (child.exited >= 0)
         return exited.revents & POLLIN;
-    child.reaped = ::waitpid(child.pid, &child.status, WNOHANG) == child.pid;
-    return child.reaped;
+    siginfo_t info = {};
+    return ::waitid(P_PID, id_t(child.pid), &info, WEXITED | WNOHANG | WNOWAIT) == 0 &&
+           info.si_pid == child.pid;
 }
 
 void reap(Child& child)
 {
+    forget(child);
     while (!child.reaped && ::waitpid(child.pid, &child.status, 0) < 0 && errno == EINTR) {
     }
     child.reaped = true;
@@ -97,6 +142,23 @@ void reap(Child& child)
 }
 
 } // namespace
+
+void Stopper::stop()
+{
+    std::lock_guard<std::mutex> lock(mutex);
+    stopped = true;
+    if (group > 0)
+        ::kill(-group, SIGKILL);
+}
+
+void end_running_groups() noexcept
+{
+    for (std::atomic<pid_t>& group : running_groups) {
+        pid_t const pid = group.load();
+        if (pid > 0)
+            ::kill(-pid, SIGKILL);
+    }
+}
 
 Child::~Child()
 {
@@ -160,6 +222,7 @@ void start(Child& child, QString const& program, QStringList const& arguments)
     ::fcntl(child.out, F_SETFL, O_NONBLOCK);
     ::fcntl(child.err, F_SETFL, O_NONBLOCK);
     child.exited = open_pidfd(pid);
+    remember(child);
 }
 
 bool wait_for_finished(Child& child, int ms)

@@ -5,6 +5,7 @@
 #include <QStringList>
 
 #include <functional>
+#include <mutex>
 
 #include <sys/types.h>
 
@@ -17,6 +18,25 @@ namespace child_process {
 // What is kept of each output stream; the rest is read and dropped, so that a child that
 // prints without end can neither block on a full pipe nor exhaust memory.
 constexpr int kept_bytes_per_stream = 1 << 20;
+
+// Where another thread ends the children that one thread runs: a stop ends the running child's
+// process group, and every child started after it at once. A child that is spared on
+// destruction (a flash write) is never ended through it.
+struct Stopper
+{
+    void stop();
+
+    std::mutex mutex;   // guards the two below
+    pid_t group = -1;   // of the running child; cleared before the child is reaped
+    bool stopped = false;
+};
+
+// The stopper of the calling thread's children; null: its children are not stoppable.
+extern thread_local Stopper* thread_stopper;
+
+// Ends the process group of every running child that may be cut short (never a flash
+// write's). Only async-signal-safe calls: for a signal handler that ends the program at once.
+void end_running_groups() noexcept;
 
 struct Child
 {
@@ -35,6 +55,8 @@ struct Child
     int status = 0; // waitpid status, once finished
     bool reaped = false;
     bool finished = false;
+    Stopper* stopper = nullptr; // the one it was registered with at start
+    int slot = -1;              // its place among the groups end_running_groups() ends
 
     Child() = default;
     Child(Child const&) = delete;

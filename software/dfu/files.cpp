@@ -163,9 +163,19 @@ bool extract_resources(std::vector<ID> const& ids, bool required)
     bool all_ok = true;
     for (ID id : ids) {
         QString const name = basename[id];
-        QString const source = QStringLiteral(":resources/") + name;
         QString const target = path_of(name);
-        if (QFile::copy(source, target) && same_content(target, id)) {
+        // Written under its final name, which a signal handler knows (a copy would go through
+        // a temporary file of Qt's that it does not).
+        QFile file(target);
+        QByteArray const bytes = carried(id);
+        bool const written = !bytes.isEmpty() &&
+                             file.open(QIODevice::WriteOnly | QIODevice::NewOnly) &&
+                             file.write(bytes) == bytes.size() && file.flush();
+        file.close();
+        // Read-only, as the compiled-in file is.
+        file.setPermissions(QFile::ReadOwner | QFile::ReadUser | QFile::ReadGroup |
+                            QFile::ReadOther);
+        if (written && same_content(target, id)) {
             qDebug() << "Extracted " << name;
         } else {
             qInfo() << "Failed to extract " << name;

@@ -5,6 +5,7 @@
 #include <QDebug>
 #include <QFile>
 
+#include <algorithm>
 #include <chrono>
 
 std::atomic<int> SM_A::downloads_running{0};
@@ -31,6 +32,7 @@ void SM_A::set_command(Command value, int for_connection)
     std::lock_guard<std::mutex> lock(mutex);
     command = value;
     command_connection = for_connection;
+    wake.notify_all();
 }
 
 SM_A::Command SM_A::get_command()
@@ -45,7 +47,9 @@ void SM_A::do_stop()
     stopping = true;
     command = NoCommand;
     command_connection = 0;
-    stop_request.notify_all();
+    if (!downloading)
+        runs.stop();
+    wake.notify_all();
 }
 
 bool SM_A::is_stopping()
@@ -58,6 +62,12 @@ bool SM_A::is_downloading()
 {
     std::lock_guard<std::mutex> lock(mutex);
     return downloading;
+}
+
+bool SM_A::is_verifying()
+{
+    std::lock_guard<std::mutex> lock(mutex);
+    return verifying;
 }
 
 bool SM_A::any_download_running()
@@ -84,6 +94,7 @@ SM_A::Command SM_A::take_command()
             downloading = true;
             ++downloads_running;
         }
+        verifying = for_connection == connection && taken == UploadAndCompareFW;
     }
     if (for_connection != connection) {
         qInfo() << "Command" << int(taken) << "for connection" << for_connection
@@ -100,15 +111,17 @@ void SM_A::end_download()
     --downloads_running;
 }
 
-bool SM_A::pause(int ms)
+bool SM_A::pause(int ms, bool until_command)
 {
     std::unique_lock<std::mutex> lock(mutex);
-    stop_request.wait_for(lock, std::chrono::milliseconds(ms), [this] { return stopping; });
+    wake.wait_for(lock, std::chrono::milliseconds(ms),
+                  [this, until_command] { return stopping || (until_command && command != NoCommand); });
     return !stopping;
 }
 
 void SM_A::run()
 {
+    child_process::thread_stopper = &runs;
     State state = State::A0;
     while (state != State::Leave) {
         switch (state) {
@@ -167,6 +180,8 @@ SM_A::State SM_A::scan_A2()
     emit sig_A2_entered();
     emit sig_scanning();
     DFU::ScanResult const scan = DFU::make_scan();
+    if (is_stopping())
+        return State::Leave;
     if (scan.error != 0 || scan.devices.size() != 1)
         return State::A0;
     if (is_current_device(scan))
@@ -179,6 +194,8 @@ SM_A::State SM_A::scan_A2()
     // Nothing of a previous device may survive into the record of this one.
     device_info = DFU::DeviceInfo{};
     auto const [code, message] = DFU::read_device_info(&current_device, &device_info);
+    if (is_stopping()) // the reads may have been ended: what they left is not the device's
+        return State::Leave;
     if (code != 0) {
         emit sig_DeviceError(message);
         return State::A7;
@@ -193,7 +210,7 @@ SM_A::State SM_A::scan_A2()
 SM_A::State SM_A::connected_A4()
 {
     emit sig_A4_entered();
-    if (is_stopping() || !pause(poll_pause_ms))
+    if (is_stopping() || !pause(poll_pause_ms, true))
         return State::Leave;
     switch (take_command()) {
     case UploadAndCompareFW:
@@ -235,15 +252,20 @@ SM_A::State SM_A::download_A5()
         return State::A2;
     }
     emit sig_FwDownloading();
+    int reached = 0;
+    int code = -1;
     {
         support::SleepInhibitor const awake(QStringLiteral("Writing firmware to the lamp"));
-        // The result is not examined: the start-over reads the device anew, which shows
-        // whether the new firmware is there.
-        DFU::download_FW_to_device(bin_file_path, current_device.serial,
-                                   [this](int percent) { emit sig_FwProgress(percent); });
+        // The start-over reads the device anew, which shows whether the new firmware is
+        // there; the result only tells a stopped worker what the lamp was left with.
+        code = DFU::download_FW_to_device(bin_file_path, current_device.serial,
+                                          [this, &reached](int percent) {
+                                              reached = std::max(reached, percent);
+                                              emit sig_FwProgress(percent);
+                                          });
     }
     end_download();
-    emit sig_FwDownloaded();
+    emit sig_FwDownloaded(code == 0 || reached >= 100);
     return State::A0;
 }
 
@@ -253,10 +275,17 @@ SM_A::State SM_A::compare_A6()
     emit sig_FwUploading();
     bool matches = false;
     {
-        support::SleepInhibitor const awake(QStringLiteral("Verifying the lamp's firmware"));
+        support::SleepInhibitor const awake(QStringLiteral("Verifying the lamp's firmware"),
+                                            [this] { return is_stopping(); });
         matches = DFU::upload_and_compare_FW(image, uploaded_file_path, current_device.serial,
                                              [this](int percent) { emit sig_FwProgress(percent); });
     }
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        verifying = false;
+    }
+    if (is_stopping()) // a read-back ended by the stop tells nothing of the lamp
+        return State::Leave;
     if (matches) {
         qDebug() << "Uploaded FW matches";
         emit sig_FwUploadedMatches();

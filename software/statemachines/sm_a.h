@@ -1,5 +1,6 @@
 #pragma once
 
+#include "dfu/childprocess.h"
 #include "dfu/deviceoperations.h"
 #include "dfu/scan.h"
 
@@ -35,16 +36,20 @@ public:
     ~SM_A() override;
 
     // A command belongs to the connection of one announced device (DeviceInfo::connection):
-    // it is carried out only while that device stays connected, and dropped otherwise.
+    // it is carried out only while that device stays connected, and dropped otherwise. It
+    // cuts the pause of a connected device short.
     void set_command(Command value, int connection);
     Command get_command();
     // Asks the loop to end and drops a command not yet taken. A download already under way
-    // is finished first; the loop leaves at its next stop check. Cuts a pause short.
+    // is finished first; any other dfu-util run is ended, and a run ended so reports nothing.
+    // Cuts a pause short: outside a download the loop ends within a few milliseconds.
     void do_stop();
     bool is_stopping();
     // Whether a download has been taken up and not yet ended. After do_stop() it can only
     // change from true to false.
     bool is_downloading();
+    // Whether a read-back has been taken up and not yet ended.
+    bool is_verifying();
     // Whether any worker of the process is downloading; safe to call from a signal handler.
     static bool any_download_running();
 
@@ -66,7 +71,9 @@ signals:
     void sig_readingInfo();
     void sig_DeviceError(QString message);
     void sig_FwDownloading();
-    void sig_FwDownloaded();
+    // written: the whole image reached the device (dfu-util's progress reached its end, even
+    // when it then failed on the device's restart); false: the write did not complete.
+    void sig_FwDownloaded(bool written);
     void sig_FwUploading();
     void sig_FwUploadedDiffers();
     void sig_FwUploadedMatches();
@@ -106,8 +113,9 @@ private:
     State compare_A6();
     State faulty_device_A7();
     bool is_current_device(DFU::ScanResult const& scan) const;
-    // Sleeps up to ms; returns false when a stop was requested before or during the pause.
-    bool pause(int ms);
+    // Sleeps up to ms, or until a command is set when until_command; returns false when a
+    // stop was requested before or during the pause.
+    bool pause(int ms, bool until_command = false);
     Command take_command();
     void end_download();
     bool image_file_intact(QString* why) const;
@@ -124,12 +132,14 @@ private:
     int command_connection = 0; // the connection command belongs to
     bool stopping = false;
     bool downloading = false;
+    bool verifying = false;
     static std::atomic<int> downloads_running;
-    // Guards command, command_connection, stopping and downloading: whether a download runs
-    // is decided under it. A standard mutex rather than QMutex, whose futex-based locking is
+    // Guards command, command_connection, stopping, downloading and verifying: whether a
+    // download runs is decided under it. A standard mutex rather than QMutex, whose futex-based locking is
     // invisible to ThreadSanitizer.
     std::mutex mutex;
-    std::condition_variable stop_request; // wakes a pause when a stop is requested
+    std::condition_variable wake; // wakes a pause when a stop is requested or a command set
+    child_process::Stopper runs;  // the worker thread's dfu-util runs, ended by a stop
     // Worker-thread state: no pause on the first pass after the thread starts, and the
     // quiet rule of the debug output.
     bool first_pass_done = false;

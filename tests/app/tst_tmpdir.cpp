@@ -88,8 +88,13 @@ void tst_TmpDir::unusableTmpDir()
         reason = QStringLiteral("Read-only file system");
     }
 
+    // Without a runtime folder, Qt would make one under the temporary folder: "/" here.
+    QString const runtimeFallback = QStringLiteral("/runtime-") + qEnvironmentVariable("USER");
+    QVERIFY2(!QFileInfo::exists(runtimeFallback), "left by an earlier run of the program");
     ProgramRun run;
     run.environment.insert(QStringLiteral("TMPDIR"), tmpDir);
+    if (kind == Kind::missing)
+        run.environment.remove(QStringLiteral("XDG_RUNTIME_DIR"));
     QStringList const parentBefore = tree(parent.path());
     QStringList const rootBefore = entries(QStringLiteral("/"));
     run.start();
@@ -118,6 +123,7 @@ void tst_TmpDir::unusableTmpDir()
     QCOMPARE(tree(parent.path()), parentBefore);
     QCOMPARE(entries(run.directory()), QStringList());
     QCOMPARE(entries(QStringLiteral("/")), rootBefore);
+    QVERIFY(!QFileInfo::exists(runtimeFallback));
 }
 
 QTEST_GUILESS_MAIN(tst_TmpDir)

@@ -1,0 +1,100 @@
+// How the program stops handling devices and how it ends, in the order it happens: a
+// request, the stop of the flow and the worker, the wait for a write that was already under
+// way, and what the lamp is left with.
+#include "lifecycle.h"
+
+#include "dfu/dfucommand.h"
+#include "statemachines/sm_a.h"
+#include "statemachines/sm_b.h"
+
+#include <QCoreApplication>
+#include <QDebug>
+
+Lifecycle::Lifecycle(SM_A* worker, SM_B* flow, QObject* parent)
+    : QObject(parent), worker(worker), flow(flow)
+{
+    connect(worker, &SM_A::sig_FwDownloaded, this, &Lifecycle::downloadEnded);
+}
+
+bool Lifecycle::request(Request what)
+{
+    closeWanted = closeWanted || what == Request::close;
+    quitWanted = quitWanted || what == Request::quit;
+    if (!stopAsked) {
+        stopAsked = true;
+        bool const checking = flow->configuration().contains(flow->B4);
+        bool const done = flow->configuration().contains(flow->B6);
+        qInfo() << "Trying to stop sm_A";
+        // Decided under the worker's mutex: from here on no command is taken up.
+        worker->do_stop();
+        flow->stop();
+        if (worker->is_verifying() || checking)
+            leftWith = LeftWith::not_checked;
+        else if (done)
+            leftWith = LeftWith::verified;
+    }
+    if (worker->is_downloading()) {
+        if (!writeAnnounced) {
+            writeAnnounced = true;
+            emit writeGoesOn();
+        }
+        if (what == Request::stop)
+            qInfo() << "The firmware write goes on; sm_A stops once it has ended";
+        else if (!endAnnounced)
+            qInfo() << "The firmware write goes on; the program ends once it has finished";
+        endAnnounced = endAnnounced || what != Request::stop;
+        return false;
+    }
+    if (!settled)
+        settle();
+    else if (what == Request::quit)
+        QCoreApplication::quit();
+    return true;
+}
+
+void Lifecycle::downloadEnded(bool written)
+{
+    leftWith = written ? LeftWith::written_unchecked : LeftWith::write_incomplete;
+    if (!stopAsked)
+        return; // the flow goes on: it reads the lamp again
+    if (settled) {
+        emit stopped(leftWith); // the end came after the stop had been settled
+        return;
+    }
+    if (closeWanted || quitWanted)
+        qInfo() << "Firmware write finished: quitting";
+    settle();
+}
+
+void Lifecycle::settle()
+{
+    settled = true;
+    waitForWorker();
+    qInfo() << "sm_A stopped; the lamp is left with" << leftWith;
+    emit stopped(leftWith);
+    if (quitWanted) {
+        emit ending();
+        QCoreApplication::quit();
+    } else if (closeWanted && writeAnnounced) {
+        emit ending(); // the window closes now; Qt's rule for the last window takes over
+    }
+}
+
+// Outside a download the worker ends within milliseconds of its stop: its pauses wake and its
+// dfu-util runs are ended.
+void Lifecycle::waitForWorker()
+{
+    if (!worker->wait(1000)) {
+        qWarning() << "Oops, SM_A not dead yet";
+        worker->terminate();
+        worker->wait();
+    }
+}
+
+void Lifecycle::shut_down()
+{
+    if (flow->isRunning())
+        flow->stop();
+    DFU::shutdown_requested = true;
+    worker->do_stop();
+}
