@@ -12,20 +12,28 @@
 #include <QApplication>
 #include <QDebug>
 #include <QLabel>
+#include <QLocale>
 #include <QPushButton>
 #include <QShortcut>
 #include <QTimer>
 
+#include <utility>
+
 namespace {
 
-// A download that prints no progress for this long is reported (never cut).
+// A download that prints no progress for this long is reported (never cut); after the longer
+// time the report says how the user can end it.
 int const silent_write_ms = 30000;
 
 // The serial of the device the last download was started for: when that device comes back
 // with another revision than the carried one, the upgrade did not take effect.
 QString written_serial;
-bool unreadable_shown = false;
-bool silent = false; // the running write has been reported as not responding
+// A report about the lamp (unreadable, the folder full) is shown until the worker next
+// reports no device.
+bool report_shown = false;
+bool writing = false; // between the worker's report that a download started and its end
+bool silent = false;  // the running write has been reported as not responding
+DFU::ScanProblem scan_problem = DFU::ScanProblem::none;
 
 // Texts from a device (its revision) and from the catalogue go into rich text: as plain text.
 QString product_name()
@@ -42,6 +50,22 @@ void show_status(QString const& text)
 {
     if (mainWindow && mainWindow->statusLabel)
         mainWindow->statusLabel->setText(text);
+}
+
+// No lamp is handled: the note, or what keeps the lamp from being found.
+void show_no_device()
+{
+    switch (scan_problem) {
+    case DFU::ScanProblem::access_refused:
+        show_status(status_text("status_accessRefused"));
+        break;
+    case DFU::ScanProblem::several_devices:
+        show_status(status_text("status_severalDevices"));
+        break;
+    case DFU::ScanProblem::none:
+        show_status(status_text("status_noDev"));
+        break;
+    }
 }
 
 void show_revision_status()
@@ -112,27 +136,34 @@ void connect_progress(ProgressBar* bar, QTimer* silence)
         bar->startAutoProgress(QStringLiteral("Upgrading firmware"), 60.0);
     }, Qt::DirectConnection);
     // The silence is measured only while the worker writes.
-    QObject::connect(sm_A, &SM_A::sig_FwDownloading, silence, [silence] {
+    auto* longSilence = new QTimer(silence);
+    longSilence->setSingleShot(true);
+    longSilence->setInterval(long_silent_write_ms);
+    QObject::connect(sm_A, &SM_A::sig_FwDownloading, silence, [silence, longSilence] {
+        writing = true;
         silent = false;
         silence->start();
+        longSilence->start();
     });
-    QObject::connect(sm_A, &SM_A::sig_FwDownloaded, bar, [bar, silence] {
-        silent = false;
+    QObject::connect(sm_A, &SM_A::sig_FwDownloaded, bar, [bar, silence, longSilence] {
+        writing = silent = false;
         silence->stop();
+        longSilence->stop();
         bar->timer->stop();
     });
+    QObject::connect(longSilence, &QTimer::timeout, bar,
+                     [] { show_status_text(QStringLiteral("status_notRespondingLong")); });
     QObject::connect(sm_B, &SM_B::sig_UploadingVerifying, sm_B, [bar] {
         mainWindow->disableDownload();
         bar->fillsToMaximum = false;
         bar->startAutoProgress(QStringLiteral("Uploading & verifying"), 20.0);
     }, Qt::DirectConnection);
-    QObject::connect(sm_A, &SM_A::sig_FwProgress, bar, [bar, silence](int percent) {
-        if (silence->isActive()) {
+    QObject::connect(sm_A, &SM_A::sig_FwProgress, bar, [bar, silence, longSilence](int percent) {
+        if (writing) {
+            if (std::exchange(silent, false))
+                show_revision_status(); // the lamp answers again
             silence->start();
-        } else if (silent) {
-            silent = false;
-            silence->start();
-            show_revision_status(); // the lamp answers again
+            longSilence->start();
         }
         bar->setProgress(percent);
     });
@@ -161,13 +192,29 @@ void connect_progress(ProgressBar* bar, QTimer* silence)
 void connect_worker_reports(ProgressBar* bar)
 {
     QObject::connect(sm_A, &SM_A::sig_DeviceError, mainWindow, [] {
-        unreadable_shown = true;
+        report_shown = true;
         show_status(status_text("status_devUnreadable"));
     });
+    QObject::connect(sm_A, &SM_A::sig_FolderFull, mainWindow,
+                     [bar](QString const& folder, qint64 needed, bool before_write) {
+                         report_shown = true;
+                         bar->timer->stop();
+                         bar->hide();
+                         mainWindow->disableDownload();
+                         show_status(status_text(before_write ? "status_folderFullWrite"
+                                                              : "status_folderFull")
+                                         .arg(folder.toHtmlEscaped(),
+                                              QLocale().formattedDataSize(needed)));
+                     });
     QObject::connect(sm_A, &SM_A::sig_NoDevConn, mainWindow, [] {
-        if (unreadable_shown && sm_B->configuration().contains(sm_B->B1))
-            show_status(status_text("status_noDev"));
-        unreadable_shown = false;
+        if (report_shown && sm_B->configuration().contains(sm_B->B1))
+            show_no_device();
+        report_shown = false;
+    });
+    QObject::connect(sm_A, &SM_A::sig_ScanProblem, mainWindow, [](DFU::ScanProblem problem) {
+        scan_problem = problem;
+        if (!report_shown && sm_B->configuration().contains(sm_B->B1))
+            show_no_device();
     });
     QObject::connect(sm_A, &SM_A::sig_FwDownloadRefused, mainWindow, [bar] {
         bar->timer->stop();
@@ -191,6 +238,8 @@ void add_log_window_shortcuts()
 }
 
 } // namespace
+
+int long_silent_write_ms = 5 * 60 * 1000;
 
 void show_status_text(QString const& id)
 {
@@ -216,7 +265,7 @@ void add_connections(QApplication* app)
                      Qt::DirectConnection);
     ProgressBar* bar = window->progressBar;
     QObject::connect(sm_B, &SM_B::sig_UpgradeImpossible, window, [bar] {
-        show_status(status_text("status_noDev"));
+        show_no_device();
         bar->setFormat(QStringLiteral("This text should not be visible!"));
         bar->hide();
     });

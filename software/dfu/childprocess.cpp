@@ -4,6 +4,7 @@
 #include <poll.h>
 #include <signal.h>
 #include <spawn.h>
+#include <pthread.h>
 #include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -13,6 +14,7 @@
 #include <atomic>
 #include <cerrno>
 #include <chrono>
+#include <ctime>
 #include <mutex>
 #include <vector>
 
@@ -26,6 +28,8 @@ namespace {
 
 // The process groups that end_running_groups() ends: plain atomics, readable in a handler.
 std::array<std::atomic<pid_t>, 8> running_groups{};
+// Children being started and not yet in running_groups.
+std::atomic<int> starting{0};
 
 // Makes the child's group known to the signal handler and to its thread's stopper; a child
 // started after a stop is ended at once.
@@ -153,6 +157,12 @@ void Stopper::stop()
 
 void end_running_groups() noexcept
 {
+    // A child being started is waited for: the starting thread holds the ending signals back,
+    // so this handler runs in another thread, and the start takes a few milliseconds.
+    for (int i = 0; i < 2000 && starting.load() > 0; ++i) {
+        timespec const millisecond = {0, 1000000};
+        ::nanosleep(&millisecond, nullptr);
+    }
     for (std::atomic<pid_t>& group : running_groups) {
         pid_t const pid = group.load();
         if (pid > 0)
@@ -191,6 +201,24 @@ void start(Child& child, QString const& program, QStringList const& arguments)
     // Ignored signals stay ignored across exec: the child inherits it.
     static std::once_flag sigpipe_ignored;
     std::call_once(sigpipe_ignored, [] { ::signal(SIGPIPE, SIG_IGN); });
+
+    // Until the child is known to end_running_groups(), an ending signal waits.
+    sigset_t ending;
+    sigset_t previous;
+    sigemptyset(&ending);
+    for (int sig : {SIGINT, SIGTERM, SIGHUP})
+        sigaddset(&ending, sig);
+    ::pthread_sigmask(SIG_BLOCK, &ending, &previous);
+    ++starting;
+    struct Unblock
+    {
+        sigset_t const& previous;
+        ~Unblock()
+        {
+            --starting;
+            ::pthread_sigmask(SIG_SETMASK, &previous, nullptr);
+        }
+    } const unblock{previous};
 
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);

@@ -6,6 +6,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QStorageInfo>
 
 #include <memory>
 #include <optional>
@@ -72,6 +73,23 @@ OutputHandler progress_of(ProgressHandler const& progress)
     };
 }
 
+// Checked before a dump and after a failed one: a dump that could not be stored tells nothing
+// of the device. A failed dump's remains are removed first.
+bool dump_stored(QString const& path, int size)
+{
+    support_misc::ensure_file_is_deleted(path);
+    return folder_has_room(size);
+}
+
+Result folder_full(int size)
+{
+    QString const text = QStringLiteral("The working folder %1 has no room for a dump of %2 bytes.")
+                             .arg(Files::external_dir.path())
+                             .arg(size);
+    qInfo().noquote() << text;
+    return {folder_full_code, text};
+}
+
 bool product_accepted(DeviceInfo const& info)
 {
     return info.FW_info.product == info.OTP_info.product ||
@@ -89,17 +107,32 @@ void mark_product_mismatch(DeviceInfo* info, QString& text)
 
 } // namespace
 
+bool folder_has_room(qint64 bytes)
+{
+    QString const dir = Files::external_dir.path();
+    QStorageInfo const storage(dir);
+    qint64 const block = qMax(1, storage.blockSize());
+    return !dir.isEmpty() && QFileInfo(dir).isWritable() && storage.isValid() &&
+           storage.bytesAvailable() >= (bytes + block - 1) / block * block;
+}
+
 Result read_device_info(DeviceItem const* item, DeviceInfo* info)
 {
     QString const path = fresh_dump_path(Files::uploaded_OTP_fileName_bin);
+    if (!folder_has_room(OTP_dump_size))
+        return folder_full(OTP_dump_size);
     Result result = run_command(upload_OTP, addressed({path}, serial_of(item)));
+    qint64 const dumped = QFileInfo(path).size();
+    std::optional<QByteArray> const otp =
+        result.first == 0 ? dump_of(path, OTP_dump_size) : std::nullopt;
+    if (!otp && !dump_stored(path, OTP_dump_size))
+        return folder_full(OTP_dump_size);
     if (result.first != 0)
         return result;
-    std::optional<QByteArray> const otp = dump_of(path, OTP_dump_size);
     if (!otp) {
         result.first = short_dump_code;
         result.second += QStringLiteral("The OTP dump holds %1 bytes instead of %2.")
-                             .arg(QFileInfo(path).size())
+                             .arg(dumped)
                              .arg(OTP_dump_size);
         qInfo().noquote() << result.second;
         return result;
@@ -113,7 +146,13 @@ Result read_device_info(DeviceItem const* item, DeviceInfo* info)
     info->serial = serial_of(item);
     qInfo() << info->OTP_info;
 
+    QString const block_path = Files::path_of(Files::uploaded_FW_info_fileName_bin);
+    if (!dump_stored(block_path, FW_Info_dump_size))
+        return folder_full(FW_Info_dump_size);
     info->FW_info = read_FW_Info(item);
+    if (!info->FW_info.valid && QFileInfo(block_path).size() != FW_Info_dump_size &&
+        !dump_stored(block_path, FW_Info_dump_size))
+        return folder_full(FW_Info_dump_size);
     if (product_accepted(*info)) {
         info->FW_revision = info->FW_info.revision;
         qInfo() << *info << info->FW_info;

@@ -33,6 +33,12 @@ constexpr int OTP_dump_size = 512;
 constexpr int FW_Info_dump_size = 2048;
 // The exit code of an OTP read whose dump has the wrong size (dfu-util itself said 0).
 constexpr int short_dump_code = 65;
+// The exit code of a device read whose dump could not be stored: the working folder is full or
+// cannot be written. Nothing is then known of the device.
+constexpr int folder_full_code = 73;
+
+// Whether the working folder can take a file of bytes: writable, with that much free space.
+bool folder_has_room(qint64 bytes);
 
 // Receives the share of a download or read-back done so far, 0 to 100, in the running thread.
 using ProgressHandler = std::function<void(int percent)>;

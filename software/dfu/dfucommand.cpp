@@ -124,7 +124,8 @@ Result finish(CmdID id, child_process::Child const& child, QString const& progra
 
 std::atomic_bool shutdown_requested{false};
 
-Result run_command(CmdID id, QStringList const& extra, OutputHandler const& on_output)
+Result run_command(CmdID id, QStringList const& extra, OutputHandler const& on_output,
+                   QString* error_output)
 {
     Command const& command = commands[id];
     QString const program = program_of(command);
@@ -143,6 +144,8 @@ Result run_command(CmdID id, QStringList const& extra, OutputHandler const& on_o
         qInfo() << "will wait again, forever";
         wait_without_limit(id, child, program, arguments);
     }
+    if (error_output)
+        *error_output = QString::fromUtf8(child.error);
     return finish(id, child, program, arguments);
 }
 

@@ -42,9 +42,11 @@ using OutputHandler = std::function<void(QByteArray const&)>;
 
 // Runs the command of id with extra appended to its fixed arguments and waits for it.
 // Blocks the calling thread: 30 s, and after a warning for as long as the run takes, unless
-// shutdown_requested is set meanwhile. Standard error is logged, never returned. At most
-// 1 MiB of each output stream is kept; the rest is read and dropped, and the log says so.
-Result run_command(CmdID id, QStringList const& extra = {}, OutputHandler const& on_output = {});
+// shutdown_requested is set meanwhile. Standard error is logged, and given to error_output
+// when that is not null. At most 1 MiB of each output stream is kept; the rest is read and
+// dropped, and the log says so.
+Result run_command(CmdID id, QStringList const& extra = {}, OutputHandler const& on_output = {},
+                   QString* error_output = nullptr);
 
 // The same with a time limit: a run still going after limit_ms is killed and returns -1.
 Result run_command_for_at_most(CmdID id, int limit_ms, QStringList const& extra = {});

@@ -31,6 +31,12 @@ void ProgressBar::setup_GUI()
     setStyleSheet(style_sheet);
 }
 
+void ProgressBar::setFormat(QString const& format)
+{
+    QProgressBar::setFormat(format);
+    setAccessibleName(format);
+}
+
 void ProgressBar::startAutoProgress(QString const& format, double duration)
 {
     timer->stop();

@@ -24,6 +24,9 @@ public:
     bool fillsToMaximum = true;
 
     void setup_GUI();
+    // Also the bar's accessible name, which Qt announces as it changes: a screen reader learns
+    // what only the bar shows ("Upgrading firmware", "Done. Disconnect USB cable.").
+    void setFormat(QString const& format);
 
 signals:
     void finished();

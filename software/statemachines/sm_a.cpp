@@ -4,6 +4,7 @@
 
 #include <QDebug>
 #include <QFile>
+#include <QFileInfo>
 
 #include <algorithm>
 #include <chrono>
@@ -17,6 +18,7 @@ SM_A::SM_A(QString dfu_file_path, QString bin_file_path, QString uploaded_file_p
 {
     // Needed before the first queued sig_DevConn reaches a receiver in another thread.
     qRegisterMetaType<DFU::DeviceInfo>();
+    qRegisterMetaType<DFU::ScanProblem>();
     qDebug() << "SM_A created";
 }
 
@@ -182,6 +184,10 @@ SM_A::State SM_A::scan_A2()
     DFU::ScanResult const scan = DFU::make_scan();
     if (is_stopping())
         return State::Leave;
+    if (scan.problem != scan_problem) {
+        scan_problem = scan.problem;
+        emit sig_ScanProblem(scan_problem);
+    }
     if (scan.error != 0 || scan.devices.size() != 1)
         return State::A0;
     if (is_current_device(scan))
@@ -196,6 +202,8 @@ SM_A::State SM_A::scan_A2()
     auto const [code, message] = DFU::read_device_info(&current_device, &device_info);
     if (is_stopping()) // the reads may have been ended: what they left is not the device's
         return State::Leave;
+    if (code == DFU::folder_full_code)
+        return folder_full(false);
     if (code != 0) {
         emit sig_DeviceError(message);
         return State::A7;
@@ -221,6 +229,15 @@ SM_A::State SM_A::connected_A4()
         break;
     }
     return State::A2;
+}
+
+SM_A::State SM_A::folder_full(bool before_write)
+{
+    qint64 const needed = qint64(image.size()) + DFU::OTP_dump_size + DFU::FW_Info_dump_size;
+    // The folder that holds the working folder: where the user frees space.
+    QString const folder = QFileInfo(QFileInfo(uploaded_file_path).absolutePath()).absolutePath();
+    emit sig_FolderFull(folder, needed, before_write);
+    return State::A7;
 }
 
 bool SM_A::image_file_intact(QString* why) const
@@ -251,6 +268,12 @@ SM_A::State SM_A::download_A5()
         emit sig_FwDownloadRefused(message);
         return State::A2;
     }
+    // A write whose read-back could not be stored could never be verified.
+    if (!DFU::folder_has_room(image.size())) {
+        end_download();
+        qWarning() << "Download not started: no room for its read-back";
+        return folder_full(true);
+    }
     emit sig_FwDownloading();
     int reached = 0;
     int code = -1;
@@ -274,18 +297,24 @@ SM_A::State SM_A::compare_A6()
     emit sig_A6_entered();
     emit sig_FwUploading();
     bool matches = false;
-    {
+    bool const room = DFU::folder_has_room(image.size());
+    if (room) {
         support::SleepInhibitor const awake(QStringLiteral("Verifying the lamp's firmware"),
                                             [this] { return is_stopping(); });
         matches = DFU::upload_and_compare_FW(image, uploaded_file_path, current_device.serial,
                                              [this](int percent) { emit sig_FwProgress(percent); });
     }
+    bool const stored = QFileInfo(uploaded_file_path).size() == image.size();
+    QFile::remove(uploaded_file_path); // of no use once compared, and it takes room
     {
         std::lock_guard<std::mutex> lock(mutex);
         verifying = false;
     }
     if (is_stopping()) // a read-back ended by the stop tells nothing of the lamp
         return State::Leave;
+    // Nor does one that could not be stored.
+    if (!room || (!matches && !stored && !DFU::folder_has_room(image.size())))
+        return folder_full(false);
     if (matches) {
         qDebug() << "Uploaded FW matches";
         emit sig_FwUploadedMatches();

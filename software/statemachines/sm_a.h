@@ -15,6 +15,7 @@
 
 // The device record travels with sig_DevConn from the worker thread to the GUI thread.
 Q_DECLARE_METATYPE(DFU::DeviceInfo)
+Q_DECLARE_METATYPE(DFU::ScanProblem)
 
 // The device worker: a thread that polls for the one DFU device, reads a new device once,
 // watches that it stays, and downloads or verifies the firmware when asked to.
@@ -81,6 +82,13 @@ signals:
     void sig_FwProgress(int percent);
     // The download was not started: the image file differs from the carried image.
     void sig_FwDownloadRefused(QString message);
+    // What keeps the scans from finding the one device, each time it changes.
+    void sig_ScanProblem(DFU::ScanProblem problem);
+    // A dump or the read-back could not be stored in folder (the one that holds the working
+    // folder), which needs this many bytes free
+    // for reading and checking a device; before_write: the download was not started for
+    // lack of room for its read-back. The device is not read again while it stays.
+    void sig_FolderFull(QString folder, qint64 needed, bool before_write);
     void sig_A0_entered();
     void sig_A1_entered();
     void sig_A2_entered();
@@ -113,6 +121,7 @@ private:
     State compare_A6();
     State faulty_device_A7();
     bool is_current_device(DFU::ScanResult const& scan) const;
+    State folder_full(bool before_write);
     // Sleeps up to ms, or until a command is set when until_command; returns false when a
     // stop was requested before or during the pause.
     bool pause(int ms, bool until_command = false);
@@ -144,4 +153,5 @@ private:
     // quiet rule of the debug output.
     bool first_pass_done = false;
     bool previous_was_quiet = false;
+    DFU::ScanProblem scan_problem = DFU::ScanProblem::none; // as last reported
 };

@@ -1,5 +1,7 @@
 #include "programrun.h"
 
+#include "logcapture.h"
+
 #include "emulateddevice.h"
 #include "testpaths.h"
 
@@ -94,7 +96,9 @@ void ProgramRun::send(QByteArray const& command)
 
 void ProgramRun::collect()
 {
-    standard_error += QString::fromLocal8Bit(process.readAllStandardError());
+    QString const more = QString::fromLocal8Bit(process.readAllStandardError());
+    failIfWorkerTerminated(more);
+    standard_error += more;
     QFile file(environment.value(QStringLiteral("KALVORA_DRIVER_REPORT")));
     if (!file.open(QIODevice::ReadOnly) || !file.seek(report_offset))
         return;

@@ -3,6 +3,7 @@
 #include "programrun.h"
 #include "testpaths.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QTimer>
@@ -11,6 +12,7 @@
 #include <csignal>
 #include <functional>
 #include <map>
+#include <utility>
 #include <memory>
 
 // How the program ends when it is asked to while it writes the firmware, while it waits for a
@@ -32,6 +34,10 @@ private slots:
     void sigtermTwiceWithoutWrite();
     void signalDuringStartup_data();
     void signalDuringStartup();
+    void stopTellsWhatTheLampHas_data();
+    void stopTellsWhatTheLampHas();
+    void closeRightAfterTheClick_data();
+    void closeRightAfterTheClick();
     void cleanupTestCase();
 
 private:
@@ -42,7 +48,10 @@ private:
         {
             startup,
             idle,
-            halfWrite
+            started, // the worker has started
+            clicked, // in the same look as the click
+            halfWrite,
+            readBack
         };
         Moment moment = Moment::idle;
         // Asks the program to end; called again at every look until it returns true.
@@ -55,9 +64,12 @@ private:
         qint64 writtenAtAction = -1; // image bytes written when the program was first asked
         bool dirExistedAtAction = false;
         QString workingDir;
+        QStringList arguments;
     };
 
-    void add(QString const& name, Scenario::Moment moment, std::function<bool(ProgramRun&)> act);
+    void add(QString const& name, Scenario::Moment moment, std::function<bool(ProgramRun&)> act,
+             std::function<void(EmulatedDevice&)> const& prepare = {},
+             QStringList const& arguments = {});
     void look(Scenario& s);
     Scenario& scenario(QString const& name);
     bool waitForEnd(Scenario& s, int ms);
@@ -81,6 +93,19 @@ QByteArray carriedImage()
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
+// The processes whose command line names folder: a dfu-util left running.
+QStringList processesIn(QString const& folder)
+{
+    QStringList found;
+    for (QString const& pid : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
+        QFile cmdline(QStringLiteral("/proc/%1/cmdline").arg(pid));
+        if (pid.toInt() > 0 && cmdline.open(QIODevice::ReadOnly) &&
+            cmdline.readAll().contains(QFile::encodeName(folder)))
+            found << pid;
+    }
+    return found;
+}
+
 std::function<bool(ProgramRun&)> once(std::function<void(ProgramRun&)> act)
 {
     return [act](ProgramRun& run) {
@@ -92,7 +117,9 @@ std::function<bool(ProgramRun&)> once(std::function<void(ProgramRun&)> act)
 } // namespace
 
 void tst_Lifecycle::add(QString const& name, Scenario::Moment moment,
-                        std::function<bool(ProgramRun&)> act)
+                        std::function<bool(ProgramRun&)> act,
+                        std::function<void(EmulatedDevice&)> const& prepare,
+                        QStringList const& arguments)
 {
     auto s = std::make_unique<Scenario>();
     s->moment = moment;
@@ -109,6 +136,9 @@ void tst_Lifecycle::add(QString const& name, Scenario::Moment moment,
     s->device.set(QStringLiteral("time_scale"), QStringLiteral("1"));
     if (moment == Scenario::Moment::startup)
         s->device.setFault(QStringLiteral("hang_before_main"), QStringLiteral("-V:4000"), 1);
+    if (prepare)
+        prepare(s->device);
+    s->arguments = arguments;
     s->run.useDevice(s->device.dir());
     scenarios[name] = std::move(s);
 }
@@ -166,8 +196,40 @@ void tst_Lifecycle::initTestCase()
     add(QStringLiteral("startup: SIGHUP"), M::startup,
         once([](ProgramRun& r) { r.signal(SIGHUP); }));
 
+    // Asked to stop handling devices while the lamp is left with each outcome.
+    auto const escape = once([](ProgramRun& r) { r.send("escape"); });
+    // One write: the window driver handles both before the flow has asked the worker.
+    add(QStringLiteral("Escape on the click"), M::idle,
+        once([](ProgramRun& r) { r.send("click\nescape"); }));
+    add(QStringLiteral("Escape during the read-back"), M::readBack, escape,
+        [](EmulatedDevice& d) { d.setFlash(carriedImage()); });
+    add(QStringLiteral("Escape, then the write fails"), M::halfWrite, escape,
+        [](EmulatedDevice& d) { d.setFault(QStringLiteral("err_write"), QStringLiteral("0x08070000")); });
+    add(QStringLiteral("Escape, then the lamp leaves without an answer"), M::halfWrite, escape,
+        [](EmulatedDevice& d) { d.setFault(QStringLiteral("vanish_on_leave")); });
+    auto const close = once([](ProgramRun& r) { r.send("close"); });
+    add(QStringLiteral("close on the click"), M::clicked, close);
+    add(QStringLiteral("close on the click, log window open"), M::clicked, close, {},
+        {QStringLiteral("-l")});
+    // While a dfu-util run hangs: the -V run of start-up, a list run (two signals, a look apart).
+    add(QStringLiteral("startup: SIGTERM, -V hangs"), M::startup,
+        once([](ProgramRun& r) { r.signal(SIGTERM); }), [](EmulatedDevice& d) {
+            d.setFault(QStringLiteral("hang_before_main"), QStringLiteral("-V:600000"));
+        });
+    add(QStringLiteral("idle: a list run hangs"), M::started,
+        [at = qint64(0), sent = false](ProgramRun& r) mutable {
+            at = at ? at : epoch_ms() + 1500; // by then a list run has started and hangs
+            if (epoch_ms() < at)
+                return false;
+            r.signal(SIGTERM);
+            return std::exchange(sent, true);
+        },
+        [](EmulatedDevice& d) {
+            d.setFault(QStringLiteral("hang_before_main"), QStringLiteral("-l:600000"));
+        });
+
     for (auto& [name, s] : scenarios)
-        s->run.start();
+        s->run.start(s->arguments);
     connect(&looking, &QTimer::timeout, this, [this] {
         for (auto& [name, s] : scenarios)
             look(*s);
@@ -210,12 +272,22 @@ void tst_Lifecycle::look(Scenario& s)
     case Scenario::Moment::idle:
         ready = ready || (run.status() == connected && run.buttonEnabled());
         break;
+    case Scenario::Moment::started:
+        ready = ready || run.logHas(QStringLiteral("Starting sm_A"));
+        break;
+    case Scenario::Moment::clicked:
     case Scenario::Moment::halfWrite:
         if (!s.clicked && run.status() == connected && run.buttonEnabled()) {
+            if (s.arguments.contains(QStringLiteral("-l")))
+                run.send("toggle log");
             run.send("click");
             s.clicked = true;
         }
-        ready = ready || (s.clicked && written(s) >= image_size / 2);
+        ready = ready || (s.clicked && (s.moment == Scenario::Moment::clicked ||
+                                        written(s) >= image_size / 2));
+        break;
+    case Scenario::Moment::readBack:
+        ready = ready || run.logHas(QStringLiteral("/uploaded_FW.bin\""));
         break;
     }
     if (!ready)
@@ -348,6 +420,7 @@ void tst_Lifecycle::sigtermTwiceWithoutWrite_data()
     QTest::newRow("idle: together") << true << true;
     QTest::newRow("idle: one after the other") << false << true;
     QTest::newRow("idle: while the GUI thread is busy") << false << false;
+    QTest::newRow("idle: a list run hangs") << false << true;
 }
 
 // A second SIGTERM ends the program at once with status 128 + 15 and removes its working
@@ -372,6 +445,7 @@ void tst_Lifecycle::sigtermTwiceWithoutWrite()
                  qPrintable(QString::number(s.run.endedAt() - s.actedAt)));
     }
     QVERIFY(!QFileInfo::exists(s.workingDir));
+    QTRY_COMPARE_WITH_TIMEOUT(processesIn(s.workingDir), QStringList(), 1000);
 }
 
 void tst_Lifecycle::signalDuringStartup_data()
@@ -380,6 +454,7 @@ void tst_Lifecycle::signalDuringStartup_data()
     QTest::newRow("startup: SIGTERM") << SIGTERM;
     QTest::newRow("startup: Ctrl+C") << SIGINT;
     QTest::newRow("startup: SIGHUP") << SIGHUP;
+    QTest::newRow("startup: SIGTERM, -V hangs") << SIGTERM;
 }
 
 // While dfu-util's execution test runs (held for 4 s), the working directory and its files
@@ -397,6 +472,84 @@ void tst_Lifecycle::signalDuringStartup()
     QVERIFY(!s.run.logHas(QStringLiteral("Result of execution test")));
     QVERIFY(s.run.reports(QStringLiteral("shown")).isEmpty());
     QVERIFY(!QFileInfo::exists(s.workingDir));
+    QTRY_COMPARE_WITH_TIMEOUT(processesIn(s.workingDir), QStringList(), 1000);
+}
+
+namespace {
+QString const stoppedUnwritten = QStringLiteral(
+    "Stopped: the tool has stopped handling the lamp; nothing was written. Close the tool and "
+    "start it again to upgrade the lamp.");
+QString const writtenUnchecked = QStringLiteral(
+    "The firmware was written, but not checked: the tool has stopped handling the lamp. Close "
+    "the tool and start it again to check the lamp.");
+} // namespace
+
+void tst_Lifecycle::stopTellsWhatTheLampHas_data()
+{
+    QTest::addColumn<QString>("status");
+    QTest::addColumn<bool>("written");
+    // The worker takes a command at once: the Escape may come before it or not.
+    QTest::newRow("Escape on the click") << QString() << false;
+    QTest::newRow("Escape during the read-back")
+        << QStringLiteral("The lamp's firmware was not checked: the tool has stopped handling "
+                          "the lamp. Close the tool and start it again to check the lamp.")
+        << true;
+    QTest::newRow("Escape, then the write fails")
+        << QStringLiteral("The firmware write did not complete: the tool has stopped handling "
+                          "the lamp. Close the tool, start it again and upgrade the lamp again "
+                          "from step 1.")
+        << false;
+    QTest::newRow("Escape, then the lamp leaves without an answer") << writtenUnchecked << true;
+}
+
+// What the window says after Escape is what the lamp was left with, and it stays so: no timer
+// of a write or a bar outlives the stop (35 s: longer than the no-progress message's 30 s).
+// The worker ends without being terminated, and a read-back it ended reports nothing.
+void tst_Lifecycle::stopTellsWhatTheLampHas()
+{
+    QFETCH(QString, status);
+    QFETCH(bool, written);
+    Scenario& s = scenario(QString::fromLatin1(QTest::currentDataTag()));
+    QTRY_VERIFY2_WITH_TIMEOUT(s.actedAt > 0, s.run.describe(), 120000);
+    QTRY_VERIFY2_WITH_TIMEOUT(s.run.logHas(QStringLiteral("sm_A stopped")), s.run.describe(),
+                              60000);
+    if (status.isEmpty()) {
+        written = !s.device.progress().isEmpty();
+        status = written ? writtenUnchecked : stoppedUnwritten;
+    }
+    QCOMPARE(s.run.status(), status);
+    QTest::qWait(int(qMax<qint64>(0, s.actedAt + 35000 - epoch_ms())));
+    QCOMPARE(s.run.status(), status);
+    QVERIFY2(!s.run.ended() && s.run.windowShown(), s.run.describe());
+    QVERIFY(!s.run.logHas(QStringLiteral("Uploaded FW")));
+    QCOMPARE(s.device.flash().left(image_size) == carriedImage(), written);
+    for (QJsonObject const& bar : s.run.reports(QStringLiteral("bar")))
+        QVERIFY(bar.value(QStringLiteral("format")).toString() != "Done. Disconnect USB cable.");
+}
+
+void tst_Lifecycle::closeRightAfterTheClick_data()
+{
+    QTest::addColumn<int>("unused");
+    QTest::newRow("close on the click") << 0;
+    QTest::newRow("close on the click, log window open") << 0;
+}
+
+// The worker may or may not have taken the download when the window is closed: either
+// nothing is written and the program ends, or the window stays until the write is over.
+void tst_Lifecycle::closeRightAfterTheClick()
+{
+    Scenario& s = scenario(QString::fromLatin1(QTest::currentDataTag()));
+    QTRY_VERIFY2_WITH_TIMEOUT(s.actedAt > 0, s.run.describe(), 120000);
+    if (s.arguments.isEmpty())
+        QVERIFY2(waitForEnd(s, 60000), s.run.describe());
+    else // the log window keeps the program: what matters is that the worker stopped
+        QTRY_VERIFY2_WITH_TIMEOUT(s.run.logHas(QStringLiteral("sm_A stopped")), s.run.describe(),
+                                  60000);
+    qint64 writeEnd = 0;
+    if (written(s, &writeEnd) > 0) {
+        QCOMPARE(written(s), qint64(image_size));
+        QVERIFY2(s.run.hiddenAt() >= writeEnd, s.run.describe());
+    }
 }
 
 QTEST_GUILESS_MAIN(tst_Lifecycle)

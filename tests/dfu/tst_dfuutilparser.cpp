@@ -170,6 +170,13 @@ void TestDfuUtilParser::parse()
     DFU::ScanResult const scan = DFU::scan_for_devices(output);
     QCOMPARE(scan.error, status == DfuUtilParser::one_dfu_device ? 0 : 1);
     QCOMPARE(serialsOf(scan.devices), serials);
+    // With what the carried dfu-util writes to standard error for a lamp it may not open.
+    QString const refused = QStringLiteral("dfu-util: Cannot open DFU device 0483:df11 found on "
+                                           "devnum 5 (LIBUSB_ERROR_ACCESS)\n");
+    QCOMPARE(DFU::scan_for_devices(output, refused).problem,
+             status == DfuUtilParser::multiple_dfu_devices ? DFU::ScanProblem::several_devices
+             : serials.empty()                             ? DFU::ScanProblem::access_refused
+                                                           : DFU::ScanProblem::none);
 }
 
 void TestDfuUtilParser::lineWithoutHexSerialIsLogged()

@@ -5,6 +5,7 @@
 
 #include "app/appobjects.h"
 #include "app/startup.h"
+#include "app/wiring.h"
 #include "dfu/dfucommand.h"
 #include "dfu/files.h"
 #include "gui/installbutton.h"
@@ -177,6 +178,7 @@ void tst_RealDevice::initTestCase()
     QCOMPARE(carriedFirmware().size(), 807136);
     found->second.first(device);
     capture = std::make_unique<LogCapture>();
+    long_silent_write_ms = 35000; // in place of 5 minutes
 
     GUI_init();
     QVERIFY(mainWindow);
@@ -339,6 +341,10 @@ void tst_RealDevice::stuckDevice()
                                              "it connected: the tool does not stop a firmware "
                                              "write."),
                               45000);
+    QTRY_VERIFY_WITH_TIMEOUT(status().startsWith(QStringLiteral(
+                                 "The lamp is not responding. The tool does not stop a firmware "
+                                 "write: unplugging the lamp ends it.")),
+                             15000);
     QTRY_VERIFY_WITH_TIMEOUT(capture->contains(QStringLiteral("will wait again, forever")),
                              15000);
     QVERIFY(capture->anyStartsWith(
@@ -365,7 +371,8 @@ void tst_RealDevice::accessRefused()
                        "found on devnum 5 (LIBUSB_ERROR_ACCESS)\\n\"");
     QTRY_VERIFY_WITH_TIMEOUT(device.countTransfers(QStringLiteral("OPEN -> -3")) >= 4, timeout);
     QCOMPARE(capture->count(refused), 1); // logged once, however often the list runs
-    QVERIFY(status().startsWith(noDevice));
+    QVERIFY(status().startsWith(QStringLiteral("A lamp is connected, but this user may not open "
+                                               "it. Install the tool's package")));
     QVERIFY(!mainWindow->installButton->isEnabled());
     QCOMPARE(firstLine(capture->texts(), QStringLiteral("Exit with")), QString());
 }

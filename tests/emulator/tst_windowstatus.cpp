@@ -1,5 +1,6 @@
 #include "emulateddevice.h"
 #include "logcapture.h"
+#include "smalldisk.h"
 #include "wholeprogram.h"
 
 #include "app/appobjects.h"
@@ -7,6 +8,7 @@
 #include "gui/installbutton.h"
 #include "gui/mainwindow.h"
 #include "gui/progressbar.h"
+#include "statemachines/sm_a.h"
 #include "statemachines/sm_b.h"
 
 #include <QApplication>
@@ -38,6 +40,8 @@ private slots:
     void ignoredClick();
     void noEffect_data();
     void noEffect();
+    void namedCause_data();
+    void namedCause();
     void cleanupTestCase();
 
 protected:
@@ -67,7 +71,10 @@ private:
     void expectDone();
     void screenshot(QString const& name) const;
 
+    void fillDisk();
+
     EmulatedDevice device; // before start-up, so that dfu-util finds the stand-in libusb
+    SmallDisk disk{6144};  // the temporary folder, to be filled
     std::unique_ptr<LogCapture> capture;
     QStringList enabledWhileBusy; // when the install button was enabled in B3 or B4
     int busyStates = 0;           // how often B3 or B4 was entered
@@ -99,6 +106,8 @@ void tst_WindowStatus::initTestCase()
     QCOMPARE(carriedFirmware().size(), 807136);
     device.set(QStringLiteral("present"), QStringLiteral("0"));
     capture = std::make_unique<LogCapture>();
+    if (disk.isMounted())
+        qputenv("TMPDIR", QFile::encodeName(disk.path()));
     QVERIFY(GUI_init());
     mainWindow->installButton->installEventFilter(this);
     // After the flow's own handlers, which disable the button.
@@ -355,6 +364,64 @@ void tst_WindowStatus::noEffect()
 
     clickInstall();
     expectDone();
+    unplug();
+}
+
+void tst_WindowStatus::fillDisk()
+{
+    QFile filler(disk.filePath(QStringLiteral("filler")));
+    QVERIFY(filler.open(QIODevice::WriteOnly));
+    while (filler.write(QByteArray(65536, 'x')) > 0 && filler.flush()) {
+    }
+}
+
+void tst_WindowStatus::namedCause_data()
+{
+    QTest::addColumn<QByteArray>("flash");
+    QTest::addColumn<QString>("fillBefore"); // empty: a second device instead
+    QTest::addColumn<QString>("status");
+    QByteArray const c3 = EmulatedDevice::firmwareWithRevision("C3");
+    QString const full = QStringLiteral("The computer's folder %1 is full or cannot be written");
+    QTest::newRow("two devices") << c3 << QString()
+                                 << QStringLiteral("More than one device in bootloader mode is "
+                                                   "connected. Disconnect all but the lamp.");
+    QTest::newRow("full before the information block") << c3 << "info" << full;
+    QTest::newRow("full before the read-back") << carriedFirmware() << "read-back" << full;
+}
+
+// A cause the user can fix is named, never blamed on the lamp; nothing is written, and the
+// text stays while the lamp does.
+void tst_WindowStatus::namedCause()
+{
+    QFETCH(QByteArray, flash);
+    QFETCH(QString, fillBefore);
+    QFETCH(QString, status);
+    if (!fillBefore.isEmpty() && !disk.isMounted())
+        QSKIP(qPrintable(disk.reason()));
+    status = status.arg(disk.path());
+    QMetaObject::Connection const fill = connect(
+        sm_A, &SM_A::sig_FwUploading, sm_A, [this, fillBefore] {
+            if (fillBefore == QLatin1String("read-back"))
+                fillDisk();
+        },
+        Qt::DirectConnection);
+    if (fillBefore.isEmpty())
+        device.set(QStringLiteral("second_serial"), QStringLiteral("3762356430A7"));
+    // The information block's read (alternate setting 0) waits, and the folder fills meanwhile.
+    plugIn({otpOf(0x04), flash, fillBefore == "info" ? "hang_before_main" : "", "0:1500"});
+    if (fillBefore == QLatin1String("info")) {
+        QTRY_VERIFY_WITH_TIMEOUT(device.countTransfers(QStringLiteral("hang_before_main")), timeout);
+        fillDisk();
+    }
+    QTRY_VERIFY2_WITH_TIMEOUT(statusLine().startsWith(status), qPrintable(statusLine()), timeout);
+    screenshot(QString::fromLatin1(QTest::currentDataTag()));
+    QTest::qWait(2500);
+    QVERIFY2(statusLine().startsWith(status), qPrintable(statusLine()));
+    QVERIFY(!mainWindow->installButton->isEnabled());
+    QVERIFY(device.flash().left(807136) == flash);
+    disconnect(fill);
+    QFile::remove(disk.filePath(QStringLiteral("filler")));
+    device.set(QStringLiteral("second_serial"), QString());
     unplug();
 }
 

@@ -43,6 +43,15 @@ std::vector<State> const states = {
     {"device-unreadable", "status_devUnreadable", {}, false, "", 0},
     {"not-responding", "status_notResponding", {}, false, "Upgrading firmware", 58},
     {"no-effect", "status_noEffect", {"Rel-41", "C4"}, true, "", 0},
+    {"not-responding-long", "status_notRespondingLong", {}, false, "Upgrading firmware", 58},
+    {"access-refused", "status_accessRefused", {}, false, "", 0},
+    {"several-devices", "status_severalDevices", {}, false, "", 0},
+    {"folder-full", "status_folderFull", {"/tmp", "792 KiB"}, false, "", 0},
+    {"folder-full-write", "status_folderFullWrite", {"/tmp", "792 KiB"}, false, "", 0},
+    {"stopped", "status_stopped", {}, false, "", 0},
+    {"stopped-after-write", "status_stoppedAfterWrite", {}, false, "", 0},
+    {"stopped-write-incomplete", "status_stoppedWriteIncomplete", {}, false, "", 0},
+    {"stopped-before-check", "status_stoppedBeforeCheck", {}, false, "", 0},
 };
 
 [[noreturn]] void fail(QString const& message)

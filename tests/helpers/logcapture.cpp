@@ -1,5 +1,9 @@
 #include "logcapture.h"
 
+#include <QCoreApplication>
+#include <QThread>
+#include <QtTest>
+
 
 namespace {
 LogCapture* active = nullptr;
@@ -17,10 +21,18 @@ LogCapture::~LogCapture()
     active = nullptr;
 }
 
+void failIfWorkerTerminated(QString const& text)
+{
+    if (text.contains(QLatin1String("Oops, SM_A not dead yet")) && QTest::currentTestFunction() &&
+        QThread::currentThread() == qApp->thread())
+        QTest::qFail("the worker did not end when stopped and was terminated", __FILE__, __LINE__);
+}
+
 void LogCapture::handler(QtMsgType type, QMessageLogContext const&, QString const& text)
 {
     if (!active)
         return;
+    failIfWorkerTerminated(text);
     std::lock_guard<std::mutex> lock(active->mutex);
     active->captured.append({type, text});
 }

@@ -6,6 +6,10 @@
 
 #include <mutex>
 
+// Every test of the whole program fails when the worker had to be terminated (a stop that did
+// not end it within its wait): called with each message, in the test's own thread.
+void failIfWorkerTerminated(QString const& text);
+
 // Collects the messages of the Qt message log while it lives (from any thread) and
 // puts the previous handler back when it is destroyed.
 class LogCapture

@@ -179,6 +179,10 @@ private:
         }
         if (command == "log")
             return report_log_window();
+        if (command == "toggle log" && window) {
+            QTest::keyClick(window, Qt::Key_L, Qt::ControlModifier);
+            return true;
+        }
         if (command.startsWith("busy ")) {
             report({{"event", "busy"}});
             QThread::msleep(command.mid(5).toULong());
