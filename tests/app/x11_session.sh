@@ -1,12 +1,16 @@
 #!/usr/bin/env bash
 # Uses the built program as a person would, in a real X server with a window manager:
 #  1. "kalvora-upgrade -s": wait for the simulated Rel-41, click the install button, follow the
-#     log to the verified firmware, take a screenshot, close the window; the process must end
+#     log to the verified firmware, take a screenshot, read the window as a screen reader does
+#     (AT-SPI, on a session bus of this script's own), close the window; the process must end
 #     with status 0 after its pause, and its working directory must be gone.
 #  2. "kalvora-upgrade -s -l": the log window receives the lines, Ctrl+L shows its dialog.
 #  3. "kalvora-upgrade -s" ended by SIGTERM leaves no working directory behind.
 # Usage: x11_session.sh PROGRAM OUTPUT_DIR
 set -euo pipefail
+if [ -z "${KALVORA_OWN_SESSION_BUS:-}" ]; then
+    KALVORA_OWN_SESSION_BUS=1 exec dbus-run-session -- "$0" "$@"
+fi
 program=$1
 out=$2
 mkdir -p "$out"
@@ -68,7 +72,32 @@ start() # options...
     done
 }
 
+# The names and texts the accessibility bridge gives the program's objects, as a screen reader
+# reads them: a new client each time, since the bridge needs a moment after start.
+read_aloud()
+{
+    /usr/bin/python3 - "$pid" <<'PY'
+import sys, pyatspi
+def walk(node, depth=0):
+    if depth > 30 or node is None:
+        return
+    texts = [node.name or ""]
+    try:
+        text = node.queryText()
+        texts.append(text.getText(0, text.characterCount))
+    except NotImplementedError:
+        pass
+    print(node.getRoleName() + ": " + " | ".join(texts))
+    for child in node:
+        walk(child, depth + 1)
+for app in pyatspi.Registry.getDesktop(0):
+    if app is not None and app.get_process_id() == int(sys.argv[1]):
+        walk(app)
+PY
+}
+
 # 1. A whole upgrade, clicked like a person does.
+export QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1
 start -s
 wait_for "entered B2: Conn. to (DFU-SE) dev. with diff. FW rev." 60
 sleep 0.5
@@ -77,6 +106,16 @@ wait_for "Install clicked" 10
 wait_for "entered B6: FW in dev. matches" 120
 sleep 1
 import -window root "$out/x11-upgrade-done.png"
+for _ in $(seq 10); do
+    read_aloud >"$work/aloud" 2>&1 || true
+    grep -q "^progress bar: Done. Disconnect USB cable." "$work/aloud" && break
+    sleep 1
+done
+for expected in "^progress bar: Done. Disconnect USB cable." "^push button: 5. Click to start upgrade" \
+    "^label: .*Connected to a Rel-41 with firmware version C4"; do
+    grep -q "$expected" "$work/aloud" || { cat "$work/aloud"; fail "a screen reader does not read '$expected'"; }
+done
+unset QT_LINUX_ACCESSIBILITY_ALWAYS_ON
 workdir=$(workdir_of_run)
 [ -d "$workdir" ] || fail "working directory $workdir missing while running"
 closed=$SECONDS
