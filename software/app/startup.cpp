@@ -94,6 +94,41 @@ bool temporary_folder_usable()
     return false;
 }
 
+void create_worker_and_flow()
+{
+    QString const dir = Files::external_dir.path() + QLatin1Char('/');
+    sm_A = new SM_A(dir + Files::desired_FW_fileName_dfu, dir + Files::desired_FW_fileName_bin,
+                    dir + Files::uploaded_FW_fileName_bin, nullptr);
+    // Compared with the extracted file before each download and with every read-back.
+    sm_A->image = Files::carried(Files::desired_FW_bin);
+    sm_A->rescan_pause_ms = 500;
+    sm_A->poll_pause_ms = 1000;
+    sm_A->enable_debug_output();
+
+    sm_B = new SM_B(sm_A, settings.desired_type, settings.desired_revision);
+    sm_B->enable_debug_output();
+    lifecycle = new Lifecycle(sm_A, sm_B, qApp);
+    QObject::connect(sm_B, &QStateMachine::started, sm_B, [] {
+        qInfo() << "Starting sm_A";
+        sm_A->start(QThread::InheritPriority);
+    }, Qt::DirectConnection);
+}
+
+bool desired_firmware_known(QString* failure)
+{
+    Device::FW_Info const desired = DFU::desired_FW_Info();
+    qInfo().noquote() << "Desired (embedded)" << QString(desired);
+    if (!desired.valid) {
+        *failure = QStringLiteral("The firmware this program carries has no valid information "
+                                  "block.");
+        return false;
+    }
+    settings.desired_name = desired.name;
+    settings.desired_type = desired.product.type;
+    settings.desired_revision = desired.revision;
+    return true;
+}
+
 bool prepare_device_side(QString* failure)
 {
     if (simulator::use)
@@ -141,20 +176,6 @@ Settings::GUI load_layout()
     }
 }
 
-void create_worker_and_flow()
-{
-    QString const dir = Files::external_dir.path() + QLatin1Char('/');
-    sm_A = new SM_A(dir + Files::desired_FW_fileName_dfu, dir + Files::desired_FW_fileName_bin,
-                    dir + Files::uploaded_FW_fileName_bin, nullptr);
-    // Compared with the extracted file before each download and with every read-back.
-    sm_A->image = Files::carried(Files::desired_FW_bin);
-    sm_A->rescan_pause_ms = 500;
-    sm_A->poll_pause_ms = 1000;
-    sm_A->enable_debug_output();
-
-    sm_B = new SM_B(sm_A, settings.desired_type, settings.desired_revision);
-    sm_B->enable_debug_output();
-}
 
 // Closing the main window is a request to the lifecycle: refused while a firmware write goes on.
 class CloseRequest : public QObject
@@ -201,28 +222,17 @@ bool GUI_init()
         return false;
     }
 
-    Device::FW_Info const desired = DFU::desired_FW_Info();
-    qInfo().noquote() << "Desired (embedded)" << QString(desired);
-    if (!desired.valid) {
-        report_startup_failure(
-            QStringLiteral("The firmware this program carries has no valid information block."));
+    if (!desired_firmware_known(&failure)) {
+        report_startup_failure(failure);
         return false;
     }
     settings.gui = load_layout();
-    settings.desired_name = desired.name;
-    settings.desired_type = desired.product.type;
-    settings.desired_revision = desired.revision;
 
     mainWindow = MainWindow_factory(&settings, nullptr, simulator::use);
     mainWindow->setWindowTitle(QStringLiteral("Kalvora Firmware Upgrade Tool"));
     mainWindow->installEventFilter(new CloseRequest(mainWindow));
     create_worker_and_flow();
-    lifecycle = new Lifecycle(sm_A, sm_B, qApp);
     add_connections(qApp);
-    QObject::connect(sm_B, &QStateMachine::started, sm_B, [] {
-        qInfo() << "Starting sm_A";
-        sm_A->start(QThread::InheritPriority);
-    }, Qt::DirectConnection);
     sm_B->start();
     mainWindow->show();
     deliver_termination_signals();

@@ -15,6 +15,14 @@ bool GUI_init();
 // The shutdown sequence; takes the event loop's result and returns it unchanged.
 int GUI_cleanup(int rc);
 
+// Reads the information block of the carried firmware into settings' desired_name,
+// desired_type and desired_revision; false, with the reason in failure, when it has none.
+bool desired_firmware_known(QString* failure);
+
+// Creates the worker (sm_A, its pauses set), the flow (sm_B) and the lifecycle; the worker
+// starts once the flow has started.
+void create_worker_and_flow();
+
 // The device preparation of start-up: the private working directory, command path or
 // simulator, extraction of the working files, the executable bit and dfu-util's execution
 // test. False, with the reason in failure, when the device side cannot work.
