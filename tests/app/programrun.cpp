@@ -43,7 +43,6 @@ ProgramRun::ProgramRun()
     environment.insert(QStringLiteral("KALVORA_DRIVER_REPORT"),
                        private_dir.filePath(QStringLiteral("reports.jsonl")));
     environment.remove(QStringLiteral("KALVORA_EMULATOR_DIR"));
-    process.setStandardOutputFile(QProcess::nullDevice());
     connect(&process, qOverload<int, QProcess::ExitStatus>(&QProcess::finished), this,
             [this] { end_ms = epoch_ms(); });
     connect(&process, &QProcess::readyReadStandardError, this,
@@ -73,7 +72,8 @@ void ProgramRun::start(QStringList const& arguments)
     process.inChild = inChild;
     process.setProcessEnvironment(environment);
     process.setWorkingDirectory(directory());
-    process.start(TestPaths::program(), arguments);
+    process.setStandardOutputFile(outputFile.isEmpty() ? QProcess::nullDevice() : outputFile);
+    process.start(program.isEmpty() ? TestPaths::program() : program, arguments);
     process.waitForStarted(10000);
 }
 

@@ -28,6 +28,8 @@ public:
     // its process group and before exec (it may write a reason to standard error and _exit).
     QProcessEnvironment environment;
     std::function<void()> inChild;
+    QString program;    // the built kalvora-upgrade unless set
+    QString outputFile; // where standard output goes; none unless set
     // The program's working directory: an empty folder that only this run uses.
     QString directory() const { return private_dir.filePath(QStringLiteral("cwd")); }
 

@@ -1,0 +1,111 @@
+#include "emulateddevice.h"
+#include "emustate.h"
+#include "programrun.h"
+#include "testpaths.h"
+#include "wholeprogram.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QtTest>
+
+#include <csignal>
+
+using namespace WholeProgram;
+
+// kalvora-upgrade-cli against the emulated bootloader: what it writes, what it reports on
+// standard output (JSON Lines alone) and its exit status.
+class tst_BenchCommand : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void lamps_data();
+    void lamps();
+};
+
+void tst_BenchCommand::lamps_data()
+{
+    QTest::addColumn<int>("product");
+    QTest::addColumn<QString>("fault");
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("last");
+    QTest::addColumn<int>("exit");
+    QStringList const none;
+    QTest::newRow("one lamp") << 0x04 << QString() << none << "verified" << 0;
+    QTest::newRow("a K7") << 0x2B << QString() << none << "wrong_product" << 3;
+    QTest::newRow("flipped read-back") << 0x04 << "flip_readback" << none << "check_failed" << 5;
+    QTest::newRow("two lamps") << 0x04 << QString() << QStringList{"--count", "2"} << "verified" << 0;
+    QTest::newRow("SIGTERM half-way") << 0x04 << QString() << none << "written_unchecked" << 143;
+    QTest::newRow("simulator, no display") << 0x04 << QString() << QStringList{"-s"} << "verified" << 0;
+}
+
+void tst_BenchCommand::lamps()
+{
+    QFETCH(int, product);
+    QFETCH(QString, fault);
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, last);
+    QFETCH(int, exit);
+    QByteArray const c3 = EmulatedDevice::firmwareWithRevision("C3");
+    EmulatedDevice device;
+    device.setOtp(otpOf(product));
+    device.setFlash(c3);
+    if (!fault.isEmpty())
+        device.setFault(fault, QStringLiteral("0x08010000"), -1);
+    bool const sigterm = exit == 128 + SIGTERM;
+    if (sigterm) // a write of about 15 s, as a real lamp's
+        device.set(QStringLiteral("timing"), QStringLiteral("realistic"));
+    ProgramRun run;
+    run.program = QFileInfo(TestPaths::program()).dir().filePath("kalvora-upgrade-cli");
+    run.outputFile = QDir(run.directory()).filePath(QStringLiteral("events.jsonl"));
+    run.environment.remove(QStringLiteral("DISPLAY"));
+    run.environment.insert(QStringLiteral("KALVORA_SIM_FAST_PROGRESS"), QStringLiteral("1"));
+    if (!arguments.contains(QStringLiteral("-s")))
+        run.useDevice(device.dir());
+    run.start(arguments);
+    auto const events = [&run] {
+        QList<QJsonObject> all;
+        QFile file(run.outputFile);
+        file.open(QIODevice::ReadOnly);
+        for (QByteArray const& line : file.readAll().split('\n'))
+            if (!line.isEmpty())
+                all << QJsonDocument::fromJson(line).object(); // empty: not a JSON object
+        return all;
+    };
+    auto const written = [&device] {
+        auto const points = device.progress();
+        return points.isEmpty() || points.last().phase != "write" ? 0 : points.last().bytes;
+    };
+    if (arguments.contains(QStringLiteral("2"))) { // the second lamp once the first is done
+        QTRY_VERIFY2_WITH_TIMEOUT(!events().isEmpty() && events().last().value("event") == "result",
+                                  run.describe(), 60000);
+        device.set(QStringLiteral("present"), QStringLiteral("0"));
+        QTest::qWait(1500);
+        device.set(QStringLiteral("serial"), QStringLiteral("376235643037"));
+        device.setFlash(c3);
+        device.set(QStringLiteral("present"), QStringLiteral("1"));
+    }
+    if (sigterm) {
+        QTRY_VERIFY2_WITH_TIMEOUT(written() > 807136 / 2, run.describe(), 60000);
+        run.signal(SIGTERM);
+    }
+    QTRY_VERIFY2_WITH_TIMEOUT(run.ended(), run.describe(), 120000);
+    QCOMPARE(run.exitCode(), exit);
+    QList<QJsonObject> const all = events();
+    QVERIFY(!all.isEmpty());
+    int results = 0;
+    for (QJsonObject const& event : all) {
+        QVERIFY2(!event.isEmpty(), run.describe()); // every line a JSON object
+        results += event.value("event") == "result";
+    }
+    QCOMPARE(results, arguments.contains(QStringLiteral("2")) ? 2 : 1);
+    QCOMPARE(all.last().value("event").toString(), QStringLiteral("result"));
+    QCOMPARE(all.last().value("result").toString(), last);
+    if (!arguments.contains(QStringLiteral("-s"))) // a K7 is never written
+        QCOMPARE(device.flash().left(807136) == carriedFirmware(), product == 0x04);
+}
+
+QTEST_GUILESS_MAIN(tst_BenchCommand)
+#include "tst_benchcommand.moc"
