@@ -41,18 +41,20 @@ endforeach()
 string(REGEX REPLACE "\n$" "" KALVORA_MAN_SIM_CONFIGS "${KALVORA_MAN_SIM_CONFIGS}")
 
 set(KALVORA_PACKAGING_BUILD_DIR ${CMAKE_BINARY_DIR}/packaging)
-configure_file(${KALVORA_PACKAGING_DIR}/kalvora-upgrade.1.in
-    ${KALVORA_PACKAGING_BUILD_DIR}/kalvora-upgrade.1 @ONLY)
-
 # Debian wants manual pages and changelogs compressed, without a time stamp (-n) so that
 # builds are reproducible.
 find_program(KALVORA_GZIP gzip REQUIRED)
+foreach(page kalvora-upgrade kalvora-upgrade-cli)
+    configure_file(${KALVORA_PACKAGING_DIR}/${page}.1.in
+        ${KALVORA_PACKAGING_BUILD_DIR}/${page}.1 @ONLY)
+    add_custom_command(OUTPUT ${KALVORA_PACKAGING_BUILD_DIR}/${page}.1.gz
+        COMMAND ${KALVORA_GZIP} -9nkf ${KALVORA_PACKAGING_BUILD_DIR}/${page}.1
+        DEPENDS ${KALVORA_PACKAGING_BUILD_DIR}/${page}.1 VERBATIM)
+endforeach()
 set(kalvora_generated
     ${KALVORA_PACKAGING_BUILD_DIR}/kalvora-upgrade.1.gz
+    ${KALVORA_PACKAGING_BUILD_DIR}/kalvora-upgrade-cli.1.gz
     ${KALVORA_PACKAGING_BUILD_DIR}/changelog.gz)
-add_custom_command(OUTPUT ${KALVORA_PACKAGING_BUILD_DIR}/kalvora-upgrade.1.gz
-    COMMAND ${KALVORA_GZIP} -9nkf ${KALVORA_PACKAGING_BUILD_DIR}/kalvora-upgrade.1
-    DEPENDS ${KALVORA_PACKAGING_BUILD_DIR}/kalvora-upgrade.1 VERBATIM)
 add_custom_command(OUTPUT ${KALVORA_PACKAGING_BUILD_DIR}/changelog.gz
     COMMAND ${KALVORA_GZIP} -9n -c ${KALVORA_PACKAGING_DIR}/changelog
         > ${KALVORA_PACKAGING_BUILD_DIR}/changelog.gz
@@ -79,7 +81,7 @@ endif()
 add_custom_target(kalvora_packaging_files ALL DEPENDS ${kalvora_generated})
 
 # --- install rules
-install(TARGETS kalvora-upgrade RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(TARGETS kalvora-upgrade kalvora-upgrade-cli RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 
 # Everything in simulator/ is data except the script, which the program starts directly.
 install(DIRECTORY ${CMAKE_SOURCE_DIR}/simulator/ DESTINATION ${KALVORA_DATA_SUBDIR}/simulator
@@ -97,6 +99,7 @@ install(FILES ${KALVORA_PACKAGING_DIR}/${KALVORA_APP_ID}.metainfo.xml
 install(FILES ${KALVORA_PACKAGING_DIR}/kalvora-upgrade.svg
     DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
 install(FILES ${KALVORA_PACKAGING_BUILD_DIR}/kalvora-upgrade.1.gz
+    ${KALVORA_PACKAGING_BUILD_DIR}/kalvora-upgrade-cli.1.gz
     DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 install(FILES ${KALVORA_PACKAGING_DIR}/copyright ${KALVORA_PACKAGING_BUILD_DIR}/changelog.gz
     DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/kalvora-upgrade)

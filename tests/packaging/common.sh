@@ -36,6 +36,7 @@ expected_files()
 {
     {
         echo "755 /usr/bin/kalvora-upgrade"
+        echo "755 /usr/bin/kalvora-upgrade-cli"
         echo "644 /usr/lib/udev/rules.d/70-kalvora-upgrade.rules"
         echo "644 /usr/share/applications/com.kalvora.firmware_upgrade.desktop"
         echo "644 /usr/share/metainfo/com.kalvora.firmware_upgrade.metainfo.xml"
@@ -44,6 +45,7 @@ expected_files()
             echo "644 /usr/share/icons/hicolor/${size}x${size}/apps/kalvora-upgrade.png"
         done
         echo "644 /usr/share/man/man1/kalvora-upgrade.1.gz"
+        echo "644 /usr/share/man/man1/kalvora-upgrade-cli.1.gz"
         echo "644 /usr/share/doc/kalvora-upgrade/copyright"
         echo "644 /usr/share/doc/kalvora-upgrade/changelog.gz"
         # Whatever the simulator folder holds; only the script is executable.

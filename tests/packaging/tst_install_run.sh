@@ -22,8 +22,9 @@ for tool in Xvfb xdotool tesseract /usr/bin/import /usr/bin/convert; do
 done
 
 title="Kalvora Firmware Upgrade Tool"
-installed_files=(/usr/bin/kalvora-upgrade /usr/share/kalvora-upgrade
-    /usr/lib/udev/rules.d/70-kalvora-upgrade.rules /usr/share/man/man1/kalvora-upgrade.1.gz)
+installed_files=(/usr/bin/kalvora-upgrade /usr/bin/kalvora-upgrade-cli /usr/share/kalvora-upgrade
+    /usr/lib/udev/rules.d/70-kalvora-upgrade.rules /usr/share/man/man1/kalvora-upgrade.1.gz
+    /usr/share/man/man1/kalvora-upgrade-cli.1.gz)
 work=$(mktemp -d)
 installed_packages() { dpkg-query -W -f='${db:Status-Abbrev} ${binary:Package}\n' | awk '$1 ~ /^.i/ { print $2 }' | sort; }
 before=$(installed_packages)
@@ -142,5 +143,13 @@ app=""
 [ "$rc" -eq 0 ] || fail "The program exited with $rc after SIGTERM"
 leftovers=$(find "$work/tmp" -maxdepth 1 -name 'upgrade_*')
 [ -z "$leftovers" ] || fail "The working directory was not removed: $leftovers"
+
+# --- the bench command upgrades the simulated lamp without a display: JSON Lines alone
+rc=0
+(cd "$work" && env -u DISPLAY KALVORA_SIM_FAST_PROGRESS=1 TMPDIR="$work/tmp" \
+    /usr/bin/kalvora-upgrade-cli -s >"$work/events" 2>"$work/cli-stderr") || rc=$?
+[ "$rc" -eq 0 ] || fail "kalvora-upgrade-cli -s exited with $rc: $(tail -5 "$work/cli-stderr")"
+/usr/bin/python3 -c 'import json, sys; e = [json.loads(l) for l in sys.stdin]; assert e[-1]["result"] == "verified"' \
+    <"$work/events" || fail "kalvora-upgrade-cli -s wrote no verified result as JSON Lines: $(head -3 "$work/events")"
 
 finish

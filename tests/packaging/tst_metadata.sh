@@ -32,8 +32,10 @@ grep -q "^.TH KALVORA-UPGRADE 1 \"[0-9-]*\" \"kalvora-upgrade $KALVORA_VERSION\"
     fail "The manual page's title line lacks the date or the version $KALVORA_VERSION"
 
 # The manual page renders without a warning and names every prepared configuration.
-warnings=$(MANWIDTH=80 man --warnings -E UTF-8 -l "$manpage" 2>&1 >/dev/null)
-[ -z "$warnings" ] || fail "The manual page renders with warnings: $warnings"
+for page in "$manpage" "$KALVORA_BINARY_DIR/packaging/kalvora-upgrade-cli.1"; do
+    warnings=$(MANWIDTH=80 man --warnings -E UTF-8 -l "$page" 2>&1 >/dev/null)
+    [ -z "$warnings" ] || fail "$(basename "$page") renders with warnings: $warnings"
+done
 text=$(MANWIDTH=200 man -E UTF-8 -l "$manpage" 2>/dev/null)
 for conf in "$KALVORA_SOURCE_DIR"/simulator/configs/*.conf; do
     name=$(basename "$conf" .conf)
