@@ -78,18 +78,11 @@ read_aloud()
 {
     /usr/bin/python3 - "$pid" <<'PY'
 import sys, pyatspi
-def walk(node, depth=0):
-    if depth > 30 or node is None:
-        return
-    texts = [node.name or ""]
-    try:
-        text = node.queryText()
-        texts.append(text.getText(0, text.characterCount))
-    except NotImplementedError:
-        pass
-    print(node.getRoleName() + ": " + " | ".join(texts))
+def walk(node):
+    text = node.queryText() if "Text" in pyatspi.listInterfaces(node) else None
+    print(node.getRoleName() + ": " + (node.name or "") + " | " + (text.getText(0, -1) if text else ""))
     for child in node:
-        walk(child, depth + 1)
+        walk(child)
 for app in pyatspi.Registry.getDesktop(0):
     if app is not None and app.get_process_id() == int(sys.argv[1]):
         walk(app)

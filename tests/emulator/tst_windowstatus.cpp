@@ -71,8 +71,6 @@ private:
     void expectDone();
     void screenshot(QString const& name) const;
 
-    void fillDisk();
-
     EmulatedDevice device; // before start-up, so that dfu-util finds the stand-in libusb
     SmallDisk disk{6144};  // the temporary folder, to be filled
     std::unique_ptr<LogCapture> capture;
@@ -367,59 +365,49 @@ void tst_WindowStatus::noEffect()
     unplug();
 }
 
-void tst_WindowStatus::fillDisk()
-{
-    QFile filler(disk.filePath(QStringLiteral("filler")));
-    QVERIFY(filler.open(QIODevice::WriteOnly));
-    while (filler.write(QByteArray(65536, 'x')) > 0 && filler.flush()) {
-    }
-}
-
 void tst_WindowStatus::namedCause_data()
 {
-    QTest::addColumn<QByteArray>("flash");
-    QTest::addColumn<QString>("fillBefore"); // empty: a second device instead
     QTest::addColumn<QString>("status");
-    QByteArray const c3 = EmulatedDevice::firmwareWithRevision("C3");
     QString const full = QStringLiteral("The computer's folder %1 is full or cannot be written");
-    QTest::newRow("two devices") << c3 << QString()
-                                 << QStringLiteral("More than one device in bootloader mode is "
+    QTest::newRow("two devices") << QStringLiteral("More than one device in bootloader mode is "
                                                    "connected. Disconnect all but the lamp.");
-    QTest::newRow("full before the information block") << c3 << "info" << full;
-    QTest::newRow("full before the read-back") << carriedFirmware() << "read-back" << full;
+    QTest::newRow("full before the information block") << full;
+    QTest::newRow("full before the read-back") << full;
 }
 
 // A cause the user can fix is named, never blamed on the lamp; nothing is written, and the
-// text stays while the lamp does.
+// text stays while the lamp does. The folder fills while the information block's read (of
+// alternate setting 0) waits, or as the read-back begins.
 void tst_WindowStatus::namedCause()
 {
-    QFETCH(QByteArray, flash);
-    QFETCH(QString, fillBefore);
     QFETCH(QString, status);
-    if (!fillBefore.isEmpty() && !disk.isMounted())
+    QString const tag = QString::fromLatin1(QTest::currentDataTag());
+    bool const full = tag.startsWith("full"), readBack = tag.endsWith("read-back");
+    if (full && !disk.isMounted())
         QSKIP(qPrintable(disk.reason()));
     status = status.arg(disk.path());
-    QMetaObject::Connection const fill = connect(
-        sm_A, &SM_A::sig_FwUploading, sm_A, [this, fillBefore] {
-            if (fillBefore == QLatin1String("read-back"))
-                fillDisk();
-        },
-        Qt::DirectConnection);
-    if (fillBefore.isEmpty())
-        device.set(QStringLiteral("second_serial"), QStringLiteral("3762356430A7"));
-    // The information block's read (alternate setting 0) waits, and the folder fills meanwhile.
-    plugIn({otpOf(0x04), flash, fillBefore == "info" ? "hang_before_main" : "", "0:1500"});
-    if (fillBefore == QLatin1String("info")) {
+    auto const fill = [this] {
+        QFile filler(disk.filePath(QStringLiteral("filler")));
+        filler.open(QIODevice::WriteOnly);
+        while (filler.write(QByteArray(65536, 'x')) > 0 && filler.flush()) {
+        }
+    };
+    QMetaObject::Connection const filling = connect(
+        sm_A, &SM_A::sig_FwUploading, sm_A, [=] { readBack ? fill() : void(); }, Qt::DirectConnection);
+    device.set(QStringLiteral("second_serial"), full ? QString() : QStringLiteral("3762356430A7"));
+    QByteArray const flash = readBack ? carriedFirmware() : EmulatedDevice::firmwareWithRevision("C3");
+    plugIn({otpOf(0x04), flash, full && !readBack ? "hang_before_main" : "", "0:1500"});
+    if (full && !readBack) {
         QTRY_VERIFY_WITH_TIMEOUT(device.countTransfers(QStringLiteral("hang_before_main")), timeout);
-        fillDisk();
+        fill();
     }
     QTRY_VERIFY2_WITH_TIMEOUT(statusLine().startsWith(status), qPrintable(statusLine()), timeout);
-    screenshot(QString::fromLatin1(QTest::currentDataTag()));
+    screenshot(tag);
     QTest::qWait(2500);
     QVERIFY2(statusLine().startsWith(status), qPrintable(statusLine()));
     QVERIFY(!mainWindow->installButton->isEnabled());
     QVERIFY(device.flash().left(807136) == flash);
-    disconnect(fill);
+    disconnect(filling);
     QFile::remove(disk.filePath(QStringLiteral("filler")));
     device.set(QStringLiteral("second_serial"), QString());
     unplug();
