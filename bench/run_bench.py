@@ -358,7 +358,7 @@ def prescribed_pause(previous, following, gap):
     """The pause the worker's design puts between two dfu-util runs."""
     a, b = kind(previous), kind(following)
     if b in ("download", "upload_image"):
-        return POLL_PAUSE  # a connected device: the command is taken after the poll pause
+        return 0.0  # a connected device: the poll pause ends when a command is set
     if b == "read":
         return 0.0  # the information of a new device is read at once
     if a == "download":
@@ -469,9 +469,10 @@ def escape_once(build, display, moment):
         follower.wait_for(ready, 60)
         time.sleep(0.3 if moment != "list run" else 1.0)
         subprocess.run(["xdotool", "key", "--window", window, "Escape"], env=env, check=True)
-        pressed = time.monotonic()
         ended = follower.wait_for("sm_A stopped", 10)
-        took = (follower.lines[ended][0] - pressed) * 1000
+        asked = follower.wait_for("Trying to stop sm_A", 1)
+        took = (float(follower.lines[ended][1].split()[0]) -
+                float(follower.lines[asked][1].split()[0])) * 1000
     finally:
         stop(tool)
         device.remove()
@@ -647,6 +648,12 @@ How the process-level figures are taken:
   the tool's own time (median {r['upgrade']['overhead'] * 1000:.0f} ms over
   {r['upgrade']['dfu_util_runs']:.0f} dfu-util runs). Peak memory is the tool's VmHWM at the end
   (largest of the runs: {r['upgrade']['rss_max']:.1f} MB).
+- Click and Escape: the click's time is the log line "Install clicked", the download's start
+  the runlog's record of its dfu-util. Escape is pressed with xdotool while the worker pauses
+  between polls of a connected lamp, while a list run hangs, while a product-record read
+  hangs (the emulator's `hang_before_main`), and during a read-back at a real lamp's pace; the
+  figure runs from the lifecycle's "Trying to stop sm_A" to its "sm_A stopped" (the worker
+  thread has ended), both stamped by the log.
 - Bar: the test `tst_windowprogress barFollowsDevice` runs the whole program in its own Xvfb
   with openbox against an emulated Rel-41 at a real lamp's pace (`timing=realistic`,
   `time_scale=1`: erase 7.6 s, write 7.5 s, read-back 1.5 s), reads the bar every 50 ms, and
@@ -654,7 +661,8 @@ How the process-level figures are taken:
   moment, erase and write weighed as the tool weighs them ({r['bar']['erase_share']} % /
   {100 - r['bar']['erase_share']} %). The figure is the largest distance of a run (worst of the
   runs: {r['bar']['error_max']:.1f} points). The upgrade runs from the click to the flow's
-  result; the lamp's part from its first erase to its last write.
+  result; the lamp is busy from its first erase to its last write, for its restart
+  (`reappear_ms`) and from the first to the last transfer of the read-back.
 """
     Path(path).write_text(text)
     return text

@@ -108,8 +108,18 @@ Lamps::Lamps(int count, int wait_seconds, int events)
     });
     connect(sm_B->B2, &QState::entered, this, [this] { classified("B2"); });
     connect(sm_B->B4, &QState::entered, this, [this] { classified("B4"); });
-    connect(sm_B->B6, &QState::entered, this, [this] { result("verified", ok); });
-    connect(sm_B->B7, &QState::entered, this, [this] { result("check_failed", check_failed); });
+    // The read-back's result, of the lamp under way only.
+    auto const ours = [this] {
+        return phase == Phase::handling && sm_B->device_info.serial == serial;
+    };
+    connect(sm_B->B6, &QState::entered, this, [this, ours] {
+        if (ours())
+            result("verified", ok);
+    });
+    connect(sm_B->B7, &QState::entered, this, [this, ours] {
+        if (ours())
+            result("check_failed", check_failed);
+    });
     connect(sm_B->B8, &QState::entered, this, [this] { classified("B8"); });
     connect(sm_B->B9, &QState::entered, this, [this] { classified("B9"); });
     connect(sm_A, &SM_A::sig_FwDownloaded, this, &Lamps::written);
@@ -126,8 +136,12 @@ Lamps::Lamps(int count, int wait_seconds, int events)
                {"percent", percent}});
     });
     connect(sm_A, &SM_A::sig_DeviceError, this, [this] {
-        if (phase == Phase::waiting)
+        if (phase != Phase::leaving)
             result("unreadable", unreadable);
+    });
+    connect(sm_A, &SM_A::sig_FwDownloadRefused, this, [this] {
+        if (phase == Phase::handling)
+            result("write_failed", write_failed);
     });
     connect(sm_A, &SM_A::sig_FolderFull, this, [this] {
         if (phase != Phase::leaving)
@@ -214,22 +228,25 @@ void Lamps::classified(char const* state)
     bool const same = phase == Phase::handling && sm_B->device_info.serial == serial;
     if (phase == Phase::leaving || (phase == Phase::handling && !same))
         return; // the next lamp is handled only after the previous one has gone
-    if (s == QLatin1String("B8") || s == QLatin1String("B9")) {
-        found("none");
-        result(s == QLatin1String("B8") ? "wrong_product" : "blank_record", wrong_product);
-    } else if (s == QLatin1String("B4")) {
+    if (s == QLatin1String("B4")) {
         if (!same)
             found("verify");
     } else if (written_.contains(sm_B->device_info.serial)) {
-        // Back from a write with another revision: never written twice.
+        // Back from a write without the new revision: never written twice.
         if (!same)
             found("none");
         result(lastWriteWhole ? "no_effect" : "write_failed", write_failed);
+    } else if (s == QLatin1String("B8") || s == QLatin1String("B9")) {
+        found("none");
+        result(s == QLatin1String("B8") ? "wrong_product" : "blank_record", wrong_product);
     } else {
         found("install");
         written_.insert(serial);
-        // The owner's click, for this classified connection.
-        QTimer::singleShot(0, sm_B, [] { sm_B->do_download(); });
+        // The owner's click, for this classified lamp while the flow still offers it.
+        QTimer::singleShot(0, sm_B, [this] {
+            if (sm_B->configuration().contains(sm_B->B2) && sm_B->device_info.serial == serial)
+                sm_B->do_download();
+        });
     }
 }
 

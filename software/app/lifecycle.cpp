@@ -13,7 +13,13 @@
 Lifecycle::Lifecycle(SM_A* worker, SM_B* flow, QObject* parent)
     : QObject(parent), worker(worker), flow(flow)
 {
+    // A download taken up ends in one of these: written (wholly or not), or not started.
     connect(worker, &SM_A::sig_FwDownloaded, this, &Lifecycle::downloadEnded);
+    connect(worker, &SM_A::sig_FwDownloadRefused, this, &Lifecycle::downloadEnded);
+    connect(worker, &SM_A::sig_FolderFull, this, [this](QString const&, qint64, bool before_write) {
+        if (before_write)
+            downloadEnded();
+    });
 }
 
 bool Lifecycle::request(Request what)
@@ -23,15 +29,16 @@ bool Lifecycle::request(Request what)
     if (!stopAsked) {
         stopAsked = true;
         bool const checking = flow->configuration().contains(flow->B4);
-        bool const done = flow->configuration().contains(flow->B6);
+        bool const shown = flow->configuration().contains(flow->B6) ||
+                           flow->configuration().contains(flow->B7);
         qInfo() << "Trying to stop sm_A";
         // Decided under the worker's mutex: from here on no command is taken up.
         worker->do_stop();
         flow->stop();
         if (worker->is_verifying() || checking)
-            leftWith = LeftWith::not_checked;
-        else if (done)
-            leftWith = LeftWith::verified;
+            checked = LeftWith::not_checked;
+        else if (shown)
+            checked = LeftWith::as_shown;
     }
     if (worker->is_downloading()) {
         if (!writeAnnounced) {
@@ -52,15 +59,11 @@ bool Lifecycle::request(Request what)
     return true;
 }
 
-void Lifecycle::downloadEnded(bool written)
+// Only a stop waits for it; without one the flow goes on and reads the lamp again.
+void Lifecycle::downloadEnded()
 {
-    leftWith = written ? LeftWith::written_unchecked : LeftWith::write_incomplete;
-    if (!stopAsked)
-        return; // the flow goes on: it reads the lamp again
-    if (settled) {
-        emit stopped(leftWith); // the end came after the stop had been settled
+    if (!stopAsked || settled || worker->is_downloading())
         return;
-    }
     if (closeWanted || quitWanted)
         qInfo() << "Firmware write finished: quitting";
     settle();
@@ -70,6 +73,13 @@ void Lifecycle::settle()
 {
     settled = true;
     waitForWorker();
+    // What the last download left, as the worker recorded it before it counted as ended.
+    LeftWith leftWith = checked;
+    if (checked == LeftWith::nothing_written && worker->last_download() == SM_A::Written::whole)
+        leftWith = LeftWith::written_unchecked;
+    else if (checked == LeftWith::nothing_written &&
+             worker->last_download() == SM_A::Written::partly)
+        leftWith = LeftWith::write_incomplete;
     qInfo() << "sm_A stopped; the lamp is left with" << leftWith;
     emit stopped(leftWith);
     if (quitWanted) {

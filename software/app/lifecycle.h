@@ -29,7 +29,7 @@ public:
         written_unchecked, // the whole image was written; nothing read it back
         write_incomplete,  // the write ended before the whole image was written
         not_checked,       // a read-back was under way or asked for, and stopped
-        verified,          // the read-back had equalled the image
+        as_shown,          // the read-back's result is shown already ("Done", check failed)
     };
     Q_ENUM(LeftWith)
 
@@ -51,7 +51,7 @@ signals:
     void ending();
 
 private:
-    void downloadEnded(bool written);
+    void downloadEnded();
     void settle();
     void waitForWorker();
 
@@ -63,5 +63,5 @@ private:
     bool settled = false;
     bool writeAnnounced = false;
     bool endAnnounced = false;
-    LeftWith leftWith = LeftWith::nothing_written;
+    LeftWith checked = LeftWith::nothing_written; // as far as the flow knew at the stop
 };

@@ -98,8 +98,8 @@ void show_stopped(ProgressBar* bar, QTimer* silence, Lifecycle::LeftWith leftWit
     bar->timer->stop();
     mainWindow->disableDownload();
     switch (leftWith) {
-    case Lifecycle::LeftWith::verified:
-        return; // "Done" stays true
+    case Lifecycle::LeftWith::as_shown:
+        return; // "Done" or the failed check stays true
     case Lifecycle::LeftWith::written_unchecked:
         show_status_text(QStringLiteral("status_stoppedAfterWrite"));
         break;

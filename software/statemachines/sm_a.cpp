@@ -72,6 +72,12 @@ bool SM_A::is_verifying()
     return verifying;
 }
 
+SM_A::Written SM_A::last_download()
+{
+    std::lock_guard<std::mutex> lock(mutex);
+    return written;
+}
+
 bool SM_A::any_download_running()
 {
     return downloads_running.load() > 0;
@@ -94,6 +100,7 @@ SM_A::Command SM_A::take_command()
             return NoCommand;
         if (for_connection == connection && taken == DownloadFW) {
             downloading = true;
+            written = Written::nothing;
             ++downloads_running;
         }
         verifying = for_connection == connection && taken == UploadAndCompareFW;
@@ -106,11 +113,14 @@ SM_A::Command SM_A::take_command()
     return taken;
 }
 
-void SM_A::end_download()
+void SM_A::end_download(Written result)
 {
     std::lock_guard<std::mutex> lock(mutex);
     downloading = false;
+    written = result;
     --downloads_running;
+    if (stopping) // the stop left the runs alone while the download was taken
+        runs.stop();
 }
 
 bool SM_A::pause(int ms, bool until_command)
@@ -196,6 +206,10 @@ SM_A::State SM_A::scan_A2()
     emit sig_readingInfo();
     connection = 0;
     emit sig_NoDevConn();
+    if (scan.devices.front().serial != current_device.serial) {
+        std::lock_guard<std::mutex> lock(mutex);
+        written = Written::nothing; // of another device
+    }
     current_device = scan.devices.front();
     // Nothing of a previous device may survive into the record of this one.
     device_info = DFU::DeviceInfo{};
@@ -262,7 +276,7 @@ SM_A::State SM_A::download_A5()
     emit sig_A5_entered();
     QString why;
     if (!image_file_intact(&why)) {
-        end_download();
+        end_download(Written::nothing);
         QString const message = QStringLiteral("Download refused: ") + why;
         qWarning().noquote() << message;
         emit sig_FwDownloadRefused(message);
@@ -270,7 +284,7 @@ SM_A::State SM_A::download_A5()
     }
     // A write whose read-back could not be stored could never be verified.
     if (!DFU::folder_has_room(image.size())) {
-        end_download();
+        end_download(Written::nothing);
         qWarning() << "Download not started: no room for its read-back";
         return folder_full(true);
     }
@@ -287,8 +301,9 @@ SM_A::State SM_A::download_A5()
                                               emit sig_FwProgress(percent);
                                           });
     }
-    end_download();
-    emit sig_FwDownloaded(code == 0 || reached >= 100);
+    bool const whole = code == 0 || reached >= 100;
+    end_download(whole ? Written::whole : Written::partly);
+    emit sig_FwDownloaded(whole);
     return State::A0;
 }
 
@@ -309,6 +324,8 @@ SM_A::State SM_A::compare_A6()
     {
         std::lock_guard<std::mutex> lock(mutex);
         verifying = false;
+        if (room && !stopping)
+            written = Written::nothing; // checked: the result tells what the lamp holds
     }
     if (is_stopping()) // a read-back ended by the stop tells nothing of the lamp
         return State::Leave;

@@ -30,6 +30,13 @@ public:
         DownloadFW = 1,
         UploadAndCompareFW = 2,
     };
+    // What the last download left on the device, until its read-back or another device.
+    enum class Written
+    {
+        nothing,
+        whole,  // dfu-util's progress reached the image's end
+        partly, // the download ended before that
+    };
 
     SM_A(QString dfu_file_path, QString bin_file_path, QString uploaded_file_path,
          QObject* parent = nullptr);
@@ -51,6 +58,8 @@ public:
     bool is_downloading();
     // Whether a read-back has been taken up and not yet ended.
     bool is_verifying();
+    // Recorded under the mutex before is_downloading() turns false.
+    Written last_download();
     // Whether any worker of the process is downloading; safe to call from a signal handler.
     static bool any_download_running();
 
@@ -126,7 +135,7 @@ private:
     // stop was requested before or during the pause.
     bool pause(int ms, bool until_command = false);
     Command take_command();
-    void end_download();
+    void end_download(Written written);
     bool image_file_intact(QString* why) const;
     void debug_handler(char const* name, bool quiet);
 
@@ -142,6 +151,7 @@ private:
     bool stopping = false;
     bool downloading = false;
     bool verifying = false;
+    Written written = Written::nothing;
     static std::atomic<int> downloads_running;
     // Guards command, command_connection, stopping, downloading and verifying: whether a
     // download runs is decided under it. A standard mutex rather than QMutex, whose futex-based locking is

@@ -51,7 +51,8 @@ private:
             started, // the worker has started
             clicked, // in the same look as the click
             halfWrite,
-            readBack
+            readBack,
+            checkFailed
         };
         Moment moment = Moment::idle;
         // Asks the program to end; called again at every look until it returns true.
@@ -203,6 +204,11 @@ void tst_Lifecycle::initTestCase()
         once([](ProgramRun& r) { r.send("click\nescape"); }));
     add(QStringLiteral("Escape during the read-back"), M::readBack, escape,
         [](EmulatedDevice& d) { d.setFlash(carriedImage()); });
+    add(QStringLiteral("Escape after a failed check"), M::checkFailed, escape,
+        [](EmulatedDevice& d) {
+            d.setFlash(carriedImage());
+            d.setFault(QStringLiteral("flip_readback"), QStringLiteral("0x08010000"), -1);
+        });
     add(QStringLiteral("Escape, then the write fails"), M::halfWrite, escape,
         [](EmulatedDevice& d) { d.setFault(QStringLiteral("err_write"), QStringLiteral("0x08070000")); });
     add(QStringLiteral("Escape, then the lamp leaves without an answer"), M::halfWrite, escape,
@@ -288,6 +294,9 @@ void tst_Lifecycle::look(Scenario& s)
         break;
     case Scenario::Moment::readBack:
         ready = ready || run.logHas(QStringLiteral("/uploaded_FW.bin\""));
+        break;
+    case Scenario::Moment::checkFailed:
+        ready = ready || run.status().startsWith(QStringLiteral("The firmware check failed:"));
         break;
     }
     if (!ready)
@@ -482,6 +491,7 @@ void tst_Lifecycle::stopTellsWhatTheLampHas_data()
     // The worker takes a command at once: the Escape may come before it or not.
     QTest::newRow("Escape on the click") << QString() << false;
     QTest::newRow("Escape during the read-back") << "The lamp's firmware was not checked:" << true;
+    QTest::newRow("Escape after a failed check") << "The firmware check failed:" << true;
     QTest::newRow("Escape, then the write fails") << "The firmware write did not complete:" << false;
     QTest::newRow("Escape, then the lamp leaves without an answer")
         << "The firmware was written, but not checked:" << true;
@@ -506,7 +516,7 @@ void tst_Lifecycle::stopTellsWhatTheLampHas()
     QTest::qWait(int(qMax<qint64>(0, s.actedAt + 35000 - epoch_ms())));
     QVERIFY2(s.run.status().startsWith(status), qPrintable(s.run.status()));
     QVERIFY2(!s.run.ended() && s.run.windowShown(), s.run.describe());
-    QVERIFY(!s.run.logHas(QStringLiteral("Uploaded FW")));
+    QVERIFY(!s.run.log().section(QStringLiteral("Trying to stop sm_A"), 1).contains("Uploaded FW"));
     QCOMPARE(s.device.flash().left(image_size) == carriedImage(), written);
     for (QJsonObject const& bar : s.run.reports(QStringLiteral("bar")))
         QVERIFY(bar.value(QStringLiteral("format")).toString() != "Done. Disconnect USB cable.");
