@@ -385,20 +385,30 @@ def covered_time(runs, begin, end):
     return total
 
 
-def upgrade_once(build, display):
+def start_tool(display, device, build, extra_env):
+    """The tool against device, its log lines stamped: the process, its log and its env."""
     env = base_env(display)
-    device = EmulatedDevice(build, present=False)
-    runlog = Path(device.dir) / "runs.log"
     env.update(device.env())
-    env.update({"LD_PRELOAD": str(build.runlog), "KALVORA_BENCH_RUNLOG": str(runlog),
-                "QT_MESSAGE_PATTERN": "%{time boot} %{message}"})
+    env["QT_MESSAGE_PATTERN"] = "%{time boot} %{message}"
+    env.update(extra_env)
     tool = subprocess.Popen([str(build.tool)], env=env, stderr=subprocess.PIPE,
                             stdout=subprocess.DEVNULL)
-    follower = LogFollower(tool)
+    return tool, LogFollower(tool), env
+
+
+def window_of(tool, env):
+    return subprocess.run(["xdotool", "search", "--sync", "--onlyvisible", "--pid",
+                           str(tool.pid), "--name", f"^{TITLE}$"],
+                          env=env, capture_output=True, text=True, timeout=30).stdout.split()[0]
+
+
+def upgrade_once(build, display):
+    device = EmulatedDevice(build, present=False)
+    runlog = Path(device.dir) / "runs.log"
+    tool, follower, env = start_tool(display, device, build, {
+        "LD_PRELOAD": str(build.runlog), "KALVORA_BENCH_RUNLOG": str(runlog)})
     try:
-        window = subprocess.run(["xdotool", "search", "--sync", "--onlyvisible", "--pid",
-                                 str(tool.pid), "--name", f"^{TITLE}$"],
-                                env=env, capture_output=True, text=True, timeout=30).stdout.split()[0]
+        window = window_of(tool, env)
         first = follower.wait_for("SM_A: /sig_NoDevConn", 30)
         time.sleep(1.3)  # into steady polling without a device
         appeared = time.monotonic()
@@ -413,10 +423,12 @@ def upgrade_once(build, display):
     done_at = float(follower.lines[done][1].split()[0])
     clicked = follower.wait_for("Install clicked", 1, connected)
     clicked_at = float(follower.lines[clicked][1].split()[0])
+    connected_at = float(follower.lines[connected][1].split()[0])
     runs = read_runs(runlog)
     device.remove()
     spawned = min(s for s, _e, a in runs if kind(a) == "download")
-    total = done_at - appeared
+    # Less the bench's own time to click (xdotool's start), which a person's click replaces.
+    total = done_at - appeared - (clicked_at - connected_at)
     inside = sum(min(e, done_at) - max(s, appeared) for s, e, _ in runs if e > appeared and s < done_at)
     covered = covered_time(runs, appeared, done_at)
     return {"total": total, "dfu_util": inside, "covered": covered, "rss": rss,
@@ -447,7 +459,6 @@ def escape_once(build, display, moment):
     """Escape at a moment of the worker's work; the time from the key to the lifecycle's
     report that the worker has ended. The emulated Rel-41 holds C3 (the pause, the list run and
     the product-record read) or the carried image (its read-back, at a real lamp's pace)."""
-    env = base_env(display)
     device = EmulatedDevice(build, revision=None if moment == "read-back" else "C3")
     if moment == "read-back":
         device.set("timing", "realistic")
@@ -455,15 +466,9 @@ def escape_once(build, display, moment):
         device.run("fault", "hang_before_main", "-l:5000", "-1")
     elif moment == "product-record read":
         device.run("fault", "hang_before_main", "2:5000", "-1")
-    env.update(device.env())
-    env["QT_MESSAGE_PATTERN"] = "%{time boot} %{message}"
-    tool = subprocess.Popen([str(build.tool)], env=env, stderr=subprocess.PIPE,
-                            stdout=subprocess.DEVNULL)
-    follower = LogFollower(tool)
+    tool, follower, env = start_tool(display, device, build, {})
     try:
-        window = subprocess.run(["xdotool", "search", "--sync", "--onlyvisible", "--pid",
-                                 str(tool.pid), "--name", f"^{TITLE}$"],
-                                env=env, capture_output=True, text=True, timeout=30).stdout.split()[0]
+        window = window_of(tool, env)
         ready = {"pause": "entered B2", "read-back": "sig_FwUploading",
                  "list run": "Starting sm_A", "product-record read": "sig_readingInfo"}[moment]
         follower.wait_for(ready, 60)
@@ -641,7 +646,8 @@ How the process-level figures are taken:
   device, reads its output and reaps it (figures from getrusage).
 - Upgrade: the emulated Rel-41 (firmware C3) is made present while the tool is polling; the
   bench clicks the install button as soon as the device is shown and ends at the log line of
-  the flow's "done" state. A preloaded library (`libkalvora_runlog.so`) records the start and
+  the flow's "done" state; the bench's own time from the log line of the device's
+  classification to "Install clicked" (xdotool starting) is not the tool's and is left out. A preloaded library (`libkalvora_runlog.so`) records the start and
   end of every dfu-util process. The baseline is the time covered by those runs plus the
   pauses the worker is designed to take after them ({RESCAN_PAUSE * 1000:.0f} ms between scans
   without a device, {POLL_PAUSE * 1000:.0f} ms between polls of a connected device); the rest is
