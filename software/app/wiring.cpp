@@ -33,6 +33,7 @@ QString written_serial;
 bool report_shown = false;
 bool writing = false; // between the worker's report that a download started and its end
 bool silent = false;  // the running write has been reported as not responding
+bool stopping_after_write = false; // a stop or an end waits for the running write
 DFU::ScanProblem scan_problem = DFU::ScanProblem::none;
 
 // Texts from a device (its revision) and from the catalogue go into rich text: as plain text.
@@ -118,8 +119,10 @@ void show_stopped(ProgressBar* bar, QTimer* silence, Lifecycle::LeftWith leftWit
 
 void connect_lifecycle(ProgressBar* bar, QTimer* silence)
 {
-    QObject::connect(lifecycle, &Lifecycle::writeGoesOn, mainWindow,
-                     [] { show_status_text(QStringLiteral("status_writing")); });
+    QObject::connect(lifecycle, &Lifecycle::writeGoesOn, mainWindow, [] {
+        stopping_after_write = true;
+        show_status_text(QStringLiteral("status_writing"));
+    });
     QObject::connect(lifecycle, &Lifecycle::stopped, mainWindow,
                      [bar, silence](Lifecycle::LeftWith leftWith) {
                          show_stopped(bar, silence, leftWith);
@@ -160,8 +163,12 @@ void connect_progress(ProgressBar* bar, QTimer* silence)
     }, Qt::DirectConnection);
     QObject::connect(sm_A, &SM_A::sig_FwProgress, bar, [bar, silence, longSilence](int percent) {
         if (writing) {
-            if (std::exchange(silent, false))
-                show_revision_status(); // the lamp answers again
+            if (std::exchange(silent, false)) { // the lamp answers again
+                if (stopping_after_write)
+                    show_status_text(QStringLiteral("status_writing"));
+                else
+                    show_revision_status();
+            }
             silence->start();
             longSilence->start();
         }

@@ -72,21 +72,15 @@ start() # options...
     done
 }
 
-# The names and texts the accessibility bridge gives the program's objects, as a screen reader
-# reads them: a new client each time, since the bridge needs a moment after start.
+# The role and name of each of the program's objects, as a screen reader reads them: a new
+# client each time, since the bridge needs a moment after start.
 read_aloud()
 {
-    /usr/bin/python3 - "$pid" <<'PY'
-import sys, pyatspi
+    /usr/bin/python3 -c 'import sys, pyatspi
 def walk(node):
-    text = node.queryText() if "Text" in pyatspi.listInterfaces(node) else None
-    print(node.getRoleName() + ": " + (node.name or "") + " | " + (text.getText(0, -1) if text else ""))
-    for child in node:
-        walk(child)
-for app in pyatspi.Registry.getDesktop(0):
-    if app is not None and app.get_process_id() == int(sys.argv[1]):
-        walk(app)
-PY
+    print(node.getRoleName() + ": " + (node.name or ""))
+    [walk(child) for child in node]
+[walk(app) for app in pyatspi.Registry.getDesktop(0) if app and app.get_process_id() == int(sys.argv[1])]' "$pid"
 }
 
 # 1. A whole upgrade, clicked like a person does.
