@@ -64,6 +64,11 @@ void TestSettings::shippedLabels()
         {"status_devUnreadable", -1, -1, false}, {"status_writing", -1, -1, false},
         {"status_notResponding", -1, -1, false}, {"status_noEffect", -1, -1, false},
         {"status_imageChanged", -1, -1, false}, {"status_stoppedAfterWrite", -1, -1, false},
+        {"status_stoppedWriteIncomplete", -1, -1, false},
+        {"status_stoppedBeforeCheck", -1, -1, false}, {"status_stopped", -1, -1, false},
+        {"status_notRespondingLong", -1, -1, false}, {"status_accessRefused", -1, -1, false},
+        {"status_severalDevices", -1, -1, false}, {"status_folderFull", -1, -1, false},
+        {"status_folderFullWrite", -1, -1, false},
         {"app_name", 480, 387, false},
         {"sim_mode", 480, 407, false}, {"debug_mode", 480, 427, false},
     };
