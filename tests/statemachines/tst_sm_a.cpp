@@ -238,13 +238,20 @@ private slots:
                  1 - downloads);
     }
 
-    // A stop drops a command not yet taken; a download already taken runs to its end.
+    // A stop drops a command not yet taken; a download already taken runs to its end. The
+    // worker takes a command at its next poll of the lamp, so it is set while a slow list run
+    // (the poll's scan) is under way, which the stop then ends.
     void stop_drops_a_pending_command()
     {
         f->plug_product("C3");
-        f->worker->poll_pause_ms = 600000;
         f->worker->start();
-        QTRY_COMPARE_WITH_TIMEOUT(f->log->count("A4"), 1, wait_ms);
+        QTRY_VERIFY_WITH_TIMEOUT(f->log->count("A4") > 0, wait_ms);
+        f->device.setDelayMs(60000);
+        int const scans = f->log->count("A2");
+        QTRY_VERIFY_WITH_TIMEOUT(f->log->count("A2") > scans, wait_ms);
+        int const polls = f->log->count("A4");
+        QTest::qWait(500);
+        QCOMPARE(f->log->count("A4"), polls); // held in a slow scan
         f->worker->set_command(SM_A::DownloadFW, f->connection());
         QVERIFY(f->stops_within(5000));
         QCOMPARE(f->device.countCalls("-D"), 0);
