@@ -246,9 +246,9 @@ private slots:
         f->plug_product("C3");
         f->worker->start();
         QTRY_VERIFY_WITH_TIMEOUT(f->log->count("A4") > 0, wait_ms);
-        f->device.setDelayMs(60000);
-        int const scans = f->log->count("A2");
-        QTRY_VERIFY_WITH_TIMEOUT(f->log->count("A2") > scans, wait_ms);
+        f->device.setDelayMs(60000); // every run that starts from now on is held
+        int const scans = f->device.countCalls("-l");
+        QTRY_VERIFY_WITH_TIMEOUT(f->device.countCalls("-l") > scans, wait_ms);
         int const polls = f->log->count("A4");
         QTest::qWait(500);
         QCOMPARE(f->log->count("A4"), polls); // held in a slow scan
