@@ -29,16 +29,16 @@ bool Lifecycle::request(Request what)
     if (!stopAsked) {
         stopAsked = true;
         bool const checking = flow->configuration().contains(flow->B4);
-        bool const shown = flow->configuration().contains(flow->B6) ||
-                           flow->configuration().contains(flow->B7);
+        bool const done = flow->configuration().contains(flow->B6);
+        bool const failed = flow->configuration().contains(flow->B7);
         qInfo() << "Trying to stop sm_A";
         // Decided under the worker's mutex: from here on no command is taken up.
         worker->do_stop();
         flow->stop();
         if (worker->is_verifying() || checking)
             checked = LeftWith::not_checked;
-        else if (shown)
-            checked = LeftWith::as_shown;
+        else if (done || failed)
+            checked = done ? LeftWith::as_shown : LeftWith::check_failed;
     }
     if (worker->is_downloading()) {
         if (!writeAnnounced) {

@@ -29,7 +29,8 @@ public:
         written_unchecked, // the whole image was written; nothing read it back
         write_incomplete,  // the write ended before the whole image was written
         not_checked,       // a read-back was under way or asked for, and stopped
-        as_shown,          // the read-back's result is shown already ("Done", check failed)
+        as_shown,          // "Done" is shown already
+        check_failed,      // the read-back's failed check is shown already
     };
     Q_ENUM(LeftWith)
 

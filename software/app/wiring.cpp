@@ -100,7 +100,10 @@ void show_stopped(ProgressBar* bar, QTimer* silence, Lifecycle::LeftWith leftWit
     mainWindow->disableDownload();
     switch (leftWith) {
     case Lifecycle::LeftWith::as_shown:
-        return; // "Done" or the failed check stays true
+        return; // "Done" stays true
+    case Lifecycle::LeftWith::check_failed: // without its offer to try again
+        show_status_text(QStringLiteral("status_stoppedAfterFailedCheck"));
+        break;
     case Lifecycle::LeftWith::written_unchecked:
         show_status_text(QStringLiteral("status_stoppedAfterWrite"));
         break;

@@ -52,6 +52,7 @@ std::vector<State> const states = {
     {"stopped-after-write", "status_stoppedAfterWrite", {}, false, "", 0},
     {"stopped-write-incomplete", "status_stoppedWriteIncomplete", {}, false, "", 0},
     {"stopped-before-check", "status_stoppedBeforeCheck", {}, false, "", 0},
+    {"stopped-after-failed-check", "status_stoppedAfterFailedCheck", {}, false, "", 0},
 };
 
 [[noreturn]] void fail(QString const& message)
