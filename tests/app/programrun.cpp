@@ -140,6 +140,14 @@ QList<QJsonObject> ProgramRun::reports(QString const& event)
     return matching;
 }
 
+bool ProgramRun::barShowed(QString const& format)
+{
+    for (QJsonObject const& bar : reports(QStringLiteral("bar")))
+        if (bar.value(QStringLiteral("format")).toString() == format)
+            return true;
+    return false;
+}
+
 QString ProgramRun::status()
 {
     QList<QJsonObject> const all = reports(QStringLiteral("status"));

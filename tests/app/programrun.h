@@ -51,6 +51,7 @@ public:
     QString status();     // the status line as plain text
     bool buttonEnabled(); // the install button
     bool windowShown();   // the main window, shown and not hidden since
+    bool barShowed(QString const& format); // at any time so far
     qint64 hiddenAt();    // when the main window was hidden last (ms since the epoch), or 0
     bool commandDone(QString const& command, bool* ok = nullptr);
 

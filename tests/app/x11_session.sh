@@ -93,10 +93,8 @@ wait_for "Install clicked" 10
 wait_for "entered B6: FW in dev. matches" 120
 sleep 1
 import -window root "$out/x11-upgrade-done.png"
-for _ in $(seq 10); do
-    read_aloud >"$work/aloud" 2>&1 || true
-    grep -q "^progress bar: Done. Disconnect USB cable." "$work/aloud" && break
-    sleep 1
+for _ in $(seq 10); do # until the bridge answers
+    read_aloud >"$work/aloud" 2>&1 && grep -q "^progress bar: Done" "$work/aloud" && break || sleep 1
 done
 for expected in "^progress bar: Done. Disconnect USB cable." "^push button: 5. Click to start upgrade" \
     "^label: .*Connected to a Rel-41 with firmware version C4"; do

@@ -153,3 +153,15 @@ QVector<EmulatedDevice::Progress> EmulatedDevice::progress() const
     }
     return points;
 }
+
+qint64 EmulatedDevice::written(qint64* at) const
+{
+    qint64 bytes = 0;
+    for (Progress const& point : progress())
+        if (point.phase == QLatin1String("write")) {
+            bytes = point.bytes;
+            if (at)
+                *at = point.ms;
+        }
+    return bytes;
+}

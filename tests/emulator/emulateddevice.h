@@ -50,6 +50,8 @@ public:
         qint64 bytes = 0;
     };
     QVector<Progress> progress() const; // empty before the first download
+    // Image bytes the last download has written so far, and when it wrote the last of them.
+    qint64 written(qint64* at = nullptr) const;
 
 private:
     QTemporaryDir state;

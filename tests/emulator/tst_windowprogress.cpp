@@ -261,14 +261,11 @@ void tst_WindowProgress::barFollowsDevice()
     QVERIFY2(*std::max_element(beforeResult.begin(), beforeResult.end()) < bar->maximum(),
              "the bar was full before the read-back's result");
     // The lamp's own busy time: its erase and write, its restart, and the read-back's transfers.
-    qint64 readBackFrom = 0;
-    qint64 readBackTo = 0;
-    for (QString const& line : device.transfers().filter(QStringLiteral(" UPLOAD "))) {
-        qint64 const ms = line.section(QLatin1Char(' '), 0, 0).toLongLong();
-        if (ms > record.last().ms)
-            (readBackFrom ? readBackTo : readBackFrom) = ms;
-    }
-    double const busy = (record.last().ms - record.first().ms + readBackTo - readBackFrom +
+    QList<qint64> readBack;
+    for (QString const& line : device.transfers().filter(QStringLiteral(" UPLOAD ")))
+        if (line.section(QLatin1Char(' '), 0, 0).toLongLong() > record.last().ms)
+            readBack << line.section(QLatin1Char(' '), 0, 0).toLongLong();
+    double const busy = (record.last().ms - record.first().ms + readBack.last() - readBack.first() +
                          device.value(QStringLiteral("reappear_ms")).toLongLong()) / 1000.0;
     std::printf("Bar against the device's record: largest error %.1f points (bar %d, device %.1f, "
                 "%.2f s after the click) over %d samples of the download; %s; "

@@ -34,14 +34,12 @@ private slots:
     void cleanup();
     void failedCheck_data();
     void failedCheck();
-    void unreadableLamp_data();
-    void unreadableLamp();
+    void lampNotHandled_data();
+    void lampNotHandled();
     void ignoredClick_data();
     void ignoredClick();
     void noEffect_data();
     void noEffect();
-    void namedCause_data();
-    void namedCause();
     void cleanupTestCase();
 
 protected:
@@ -229,28 +227,52 @@ void tst_WindowStatus::failedCheck()
     unplug();
 }
 
-void tst_WindowStatus::unreadableLamp_data()
+void tst_WindowStatus::lampNotHandled_data()
 {
-    // Whether the unreadable lamp takes the place of a readable one, and is replaced by one,
-    // between two polls (another serial at once), or is plugged in and out.
+    // Whether the lamp takes the place of a readable one, and is replaced by one, between two
+    // polls (another serial at once), or is plugged in and out; what the status line says.
     QTest::addColumn<bool>("swappedIn");
     QTest::addColumn<bool>("swappedOut");
-    QTest::newRow("plugged in and out") << false << false;
-    QTest::newRow("in place of a readable lamp") << true << false;
-    QTest::newRow("replaced by a readable lamp") << false << true;
+    QTest::addColumn<QString>("status");
+    QString const full = QStringLiteral("The computer's folder %1 is full or cannot be written");
+    QTest::newRow("unreadable, plugged in and out") << false << false << unreadable;
+    QTest::newRow("unreadable in place of a readable lamp") << true << false << unreadable;
+    QTest::newRow("unreadable, replaced by a readable lamp") << false << true << unreadable;
+    QTest::newRow("two devices") << false << false
+                                 << QStringLiteral("More than one device in bootloader mode is "
+                                                   "connected. Disconnect all but the lamp.");
+    QTest::newRow("full before the information block") << false << false << full.arg(disk.path());
+    QTest::newRow("full before the read-back") << false << false << full.arg(disk.path());
 }
 
-// A lamp whose OTP cannot be read: the status line says so and asks to reconnect it until
-// the lamp is gone.
-void tst_WindowStatus::unreadableLamp()
+// A lamp that cannot be read, or is not read for a cause the user can fix (never blamed on the
+// lamp): the status line says so until the lamp is gone, and nothing is written. The folder
+// fills while the information block's read (of alternate setting 0) is held, or as the
+// read-back begins.
+void tst_WindowStatus::lampNotHandled()
 {
     QFETCH(bool, swappedIn);
     QFETCH(bool, swappedOut);
+    QFETCH(QString, status);
+    QString const tag = QString::fromLatin1(QTest::currentDataTag());
+    bool const full = tag.startsWith("full"), readBack = tag.endsWith("read-back");
+    if (full && !disk.isMounted())
+        QSKIP(qPrintable(disk.reason()));
+    auto const fill = [this] {
+        QFile filler(disk.filePath(QStringLiteral("filler")));
+        for (filler.open(QIODevice::WriteOnly); filler.write(QByteArray(65536, 'x')) > 0 && filler.flush();) {
+        }
+    };
+    QMetaObject::Connection const filling = connect(
+        sm_A, &SM_A::sig_FwUploading, sm_A, [=] { readBack ? fill() : void(); }, Qt::DirectConnection);
     QByteArray const c3 = EmulatedDevice::firmwareWithRevision("C3");
     QString const otherSerial = QStringLiteral("376235643037");
     Lamp const readable{otpOf(0x04), c3};
-    Lamp const broken{otpOf(0x04), c3, QStringLiteral("stall_upload"), QStringLiteral("1"), -1,
-                      otherSerial};
+    Lamp broken{otpOf(0x04), c3, QStringLiteral("stall_upload"), QStringLiteral("1"), -1,
+                otherSerial};
+    if (status != unreadable) // the lamp itself is readable
+        broken = {otpOf(0x04), readBack ? carriedFirmware() : c3, full && !readBack ? "hang_before_main" : "", "0:1500"};
+    device.set(QStringLiteral("second_serial"), tag == "two devices" ? QStringLiteral("3762356430A7") : QString());
     if (swappedIn) {
         plugIn(readable);
         QTRY_COMPARE_WITH_TIMEOUT(statusLine(), revisionStatus(QStringLiteral("C3")), timeout);
@@ -260,12 +282,20 @@ void tst_WindowStatus::unreadableLamp()
     } else {
         plugIn(broken);
     }
-    QTRY_COMPARE_WITH_TIMEOUT(statusLine(), unreadable, timeout);
+    if (full && !readBack) {
+        QTRY_VERIFY_WITH_TIMEOUT(device.countTransfers(QStringLiteral("hang_before_main")), timeout);
+        fill();
+    }
+    QTRY_VERIFY2_WITH_TIMEOUT(statusLine().startsWith(status), qPrintable(statusLine()), timeout);
     QVERIFY(!mainWindow->installButton->isEnabled());
     QVERIFY(mainWindow->progressBar->isHidden());
-    screenshot(QStringLiteral("unreadable-") + QTest::currentDataTag());
+    screenshot(tag);
     QTest::qWait(2500);
-    QCOMPARE(statusLine(), unreadable);
+    QVERIFY2(statusLine().startsWith(status), qPrintable(statusLine()));
+    QVERIFY(device.flash().left(807136) == broken.flash);
+    disconnect(filling);
+    QFile::remove(disk.filePath(QStringLiteral("filler")));
+    device.set(QStringLiteral("second_serial"), QString());
 
     if (swappedOut) {
         // The fault first: the polls of the unreadable lamp only list it.
@@ -362,54 +392,6 @@ void tst_WindowStatus::noEffect()
 
     clickInstall();
     expectDone();
-    unplug();
-}
-
-void tst_WindowStatus::namedCause_data()
-{
-    QTest::addColumn<QString>("status");
-    QString const full = QStringLiteral("The computer's folder %1 is full or cannot be written");
-    QTest::newRow("two devices") << QStringLiteral("More than one device in bootloader mode is "
-                                                   "connected. Disconnect all but the lamp.");
-    QTest::newRow("full before the information block") << full;
-    QTest::newRow("full before the read-back") << full;
-}
-
-// A cause the user can fix is named, never blamed on the lamp; nothing is written, and the
-// text stays while the lamp does. The folder fills while the information block's read (of
-// alternate setting 0) waits, or as the read-back begins.
-void tst_WindowStatus::namedCause()
-{
-    QFETCH(QString, status);
-    QString const tag = QString::fromLatin1(QTest::currentDataTag());
-    bool const full = tag.startsWith("full"), readBack = tag.endsWith("read-back");
-    if (full && !disk.isMounted())
-        QSKIP(qPrintable(disk.reason()));
-    status = status.arg(disk.path());
-    auto const fill = [this] {
-        QFile filler(disk.filePath(QStringLiteral("filler")));
-        filler.open(QIODevice::WriteOnly);
-        while (filler.write(QByteArray(65536, 'x')) > 0 && filler.flush()) {
-        }
-    };
-    QMetaObject::Connection const filling = connect(
-        sm_A, &SM_A::sig_FwUploading, sm_A, [=] { readBack ? fill() : void(); }, Qt::DirectConnection);
-    device.set(QStringLiteral("second_serial"), full ? QString() : QStringLiteral("3762356430A7"));
-    QByteArray const flash = readBack ? carriedFirmware() : EmulatedDevice::firmwareWithRevision("C3");
-    plugIn({otpOf(0x04), flash, full && !readBack ? "hang_before_main" : "", "0:1500"});
-    if (full && !readBack) {
-        QTRY_VERIFY_WITH_TIMEOUT(device.countTransfers(QStringLiteral("hang_before_main")), timeout);
-        fill();
-    }
-    QTRY_VERIFY2_WITH_TIMEOUT(statusLine().startsWith(status), qPrintable(statusLine()), timeout);
-    screenshot(tag);
-    QTest::qWait(2500);
-    QVERIFY2(statusLine().startsWith(status), qPrintable(statusLine()));
-    QVERIFY(!mainWindow->installButton->isEnabled());
-    QVERIFY(device.flash().left(807136) == flash);
-    disconnect(filling);
-    QFile::remove(disk.filePath(QStringLiteral("filler")));
-    device.set(QStringLiteral("second_serial"), QString());
     unplug();
 }
 

@@ -18,13 +18,10 @@ namespace {
 
 int const wait_ms = 15000;
 
-// The three locks, each asked for on its own.
-QStringList locksFor(QString const& why)
+QStringList locksFor(QString const& why) // the three locks, each asked for on its own
 {
-    QStringList locks;
-    for (char const* what : {"handle-lid-switch", "idle", "sleep"})
-        locks << QLatin1String(what) + "|Kalvora Firmware Upgrade Tool|" + why + "|block";
-    return locks;
+    return QStringList{"handle-lid-switch", "idle", "sleep"}.replaceInStrings(
+        QRegularExpression(QStringLiteral("$")), "|Kalvora Firmware Upgrade Tool|" + why + "|block");
 }
 QString const mockPython = QStringLiteral("/usr/bin/python3");
 
