@@ -19,6 +19,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <unistd.h>
+#include <utility>
 
 namespace bench {
 
@@ -147,17 +148,24 @@ Lamps::Lamps(int count, int wait_seconds, int events)
         if (phase != Phase::leaving)
             result("folder_full", folder_full);
     });
-    connect(sm_A, &SM_A::sig_ScanProblem, this, [this](DFU::ScanProblem problem) {
-        if (problem == DFU::ScanProblem::none && problemResult) {
-            problemResult = false;
-            gone();
-        } else if (phase == Phase::waiting && problem == DFU::ScanProblem::access_refused) {
-            problemResult = true;
+    problemLasts.setSingleShot(true);
+    problemLasts.setInterval(2000);
+    connect(&problemLasts, &QTimer::timeout, this, [this] {
+        if (phase != Phase::waiting)
+            return;
+        problemResult = true;
+        if (problem == DFU::ScanProblem::access_refused)
             result("no_permission", no_permission);
-        } else if (phase == Phase::waiting && problem == DFU::ScanProblem::several_devices) {
-            problemResult = true;
+        else
             result("several_devices", several_devices);
-        }
+    });
+    connect(sm_A, &SM_A::sig_ScanProblem, this, [this](DFU::ScanProblem now) {
+        problem = now;
+        problemLasts.stop();
+        if (now != DFU::ScanProblem::none)
+            problemLasts.start();
+        else if (std::exchange(problemResult, false))
+            gone();
     });
     connect(lifecycle, &Lifecycle::stopped, this, &Lamps::stopped);
     nextLamp();
@@ -186,6 +194,8 @@ void Lamps::nextLamp()
     lastPercent = -1;
     if (waitMs > 0)
         wait.start(waitMs);
+    if (problem != DFU::ScanProblem::none)
+        problemLasts.start(); // it came while the previous lamp was leaving
 }
 
 void Lamps::found(char const* action)
@@ -228,6 +238,8 @@ void Lamps::classified(char const* state)
     bool const same = phase == Phase::handling && sm_B->device_info.serial == serial;
     if (phase == Phase::leaving || (phase == Phase::handling && !same))
         return; // the next lamp is handled only after the previous one has gone
+    if (same)
+        wait.stop(); // it is back from its write
     if (s == QLatin1String("B4")) {
         if (!same)
             found("verify");

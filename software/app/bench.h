@@ -2,6 +2,8 @@
 
 #include "lifecycle.h"
 
+#include "dfu/scan.h"
+
 #include <QObject>
 #include <QSet>
 #include <QString>
@@ -76,6 +78,10 @@ private:
     int status = ok;
     int signal = 0;
     QTimer wait; // for a lamp (and for it to come back after its write)
+    // A problem of the scan counts once it has lasted: udev gives a new device its
+    // permissions a moment after it appears.
+    QTimer problemLasts;
+    DFU::ScanProblem problem = DFU::ScanProblem::none;
 };
 
 } // namespace bench

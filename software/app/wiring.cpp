@@ -34,6 +34,7 @@ bool report_shown = false;
 bool writing = false; // between the worker's report that a download started and its end
 bool silent = false;  // the running write has been reported as not responding
 bool stopping_after_write = false; // a stop or an end waits for the running write
+bool stopped = false; // the worker has stopped: a report it made just before is out of date
 DFU::ScanProblem scan_problem = DFU::ScanProblem::none;
 
 // Texts from a device (its revision) and from the catalogue go into rich text: as plain text.
@@ -95,6 +96,7 @@ void show_differing_revision()
 // What the window says once the worker has stopped: what the stop left the lamp with.
 void show_stopped(ProgressBar* bar, QTimer* silence, Lifecycle::LeftWith leftWith)
 {
+    stopped = true;
     silence->stop();
     bar->timer->stop();
     mainWindow->disableDownload();
@@ -202,6 +204,8 @@ void connect_progress(ProgressBar* bar, QTimer* silence)
 void connect_worker_reports(ProgressBar* bar)
 {
     QObject::connect(sm_A, &SM_A::sig_DeviceError, mainWindow, [] {
+        if (stopped)
+            return;
         report_shown = true;
         show_status(status_text("status_devUnreadable"));
     });
@@ -217,13 +221,13 @@ void connect_worker_reports(ProgressBar* bar)
                                               QLocale().formattedDataSize(needed)));
                      });
     QObject::connect(sm_A, &SM_A::sig_NoDevConn, mainWindow, [] {
-        if (report_shown && sm_B->configuration().contains(sm_B->B1))
+        if (report_shown && !stopped && sm_B->configuration().contains(sm_B->B1))
             show_no_device();
         report_shown = false;
     });
     QObject::connect(sm_A, &SM_A::sig_ScanProblem, mainWindow, [](DFU::ScanProblem problem) {
         scan_problem = problem;
-        if (!report_shown && sm_B->configuration().contains(sm_B->B1))
+        if (!report_shown && !stopped && sm_B->configuration().contains(sm_B->B1))
             show_no_device();
     });
     QObject::connect(sm_A, &SM_A::sig_FwDownloadRefused, mainWindow, [bar] {
@@ -259,6 +263,7 @@ void show_status_text(QString const& id)
 void add_connections(QApplication* app)
 {
     MainWindow* window = mainWindow;
+    stopped = false;
     QObject::connect(window, &MainWindow::finished, window, [] {
         qInstallMessageHandler(nullptr);
         qInfo() << "Msg-handler reset";

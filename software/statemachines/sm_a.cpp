@@ -101,6 +101,7 @@ SM_A::Command SM_A::take_command()
         if (for_connection == connection && taken == DownloadFW) {
             downloading = true;
             written = Written::nothing;
+            written_serial = current_device.serial;
             ++downloads_running;
         }
         verifying = for_connection == connection && taken == UploadAndCompareFW;
@@ -206,7 +207,7 @@ SM_A::State SM_A::scan_A2()
     emit sig_readingInfo();
     connection = 0;
     emit sig_NoDevConn();
-    if (scan.devices.front().serial != current_device.serial) {
+    if (scan.devices.front().serial != written_serial) {
         std::lock_guard<std::mutex> lock(mutex);
         written = Written::nothing; // of another device
     }

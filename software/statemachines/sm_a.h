@@ -152,6 +152,7 @@ private:
     bool downloading = false;
     bool verifying = false;
     Written written = Written::nothing;
+    QString written_serial; // the device of the last download, even once it has gone
     static std::atomic<int> downloads_running;
     // Guards command, command_connection, stopping, downloading and verifying: whether a
     // download runs is decided under it. A standard mutex rather than QMutex, whose futex-based locking is

@@ -202,6 +202,9 @@ void tst_Lifecycle::initTestCase()
         [](EmulatedDevice& d) { d.setFault(QStringLiteral("err_write"), QStringLiteral("0x08070000")); });
     add(QStringLiteral("Escape, then the lamp leaves without an answer"), M::halfWrite, escape,
         [](EmulatedDevice& d) { d.setFault(QStringLiteral("vanish_on_leave")); });
+    add(QStringLiteral("Escape after a failed write, the lamp back"), M::clicked,
+        [](ProgramRun& r) { return r.status().startsWith("The upgrade did not take effect") && (r.send("escape"), true); },
+        [](EmulatedDevice& d) { d.setFault(QStringLiteral("err_write"), QStringLiteral("0x08000000")); });
     auto const close = once([](ProgramRun& r) { r.send("close"); });
     add(QStringLiteral("close on the click"), M::clicked, close);
     add(QStringLiteral("close on the click, log window open"), M::clicked, close, {},
@@ -465,6 +468,7 @@ void tst_Lifecycle::stopTellsWhatTheLampHas_data()
     QTest::newRow("Escape during the read-back") << "The lamp's firmware was not checked:" << true;
     QTest::newRow("Escape after a failed check") << "The firmware check failed: the lamp's firmware differs from this tool's, and the tool" << true;
     QTest::newRow("Escape, then the write fails") << "The firmware write did not complete:" << false;
+    QTest::newRow("Escape after a failed write, the lamp back") << "The firmware write did not complete:" << false;
     QTest::newRow("Escape, then the lamp leaves without an answer")
         << "The firmware was written, but not checked:" << true;
 }
