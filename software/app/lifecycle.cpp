@@ -37,8 +37,10 @@ bool Lifecycle::request(Request what)
         flow->stop();
         if (worker->is_verifying() || checking)
             checked = LeftWith::not_checked;
-        else if (done || failed)
-            checked = done ? LeftWith::as_shown : LeftWith::check_failed;
+        else if (done)
+            checked = LeftWith::as_shown;
+        else if (failed)
+            checked = LeftWith::check_failed;
     }
     if (worker->is_downloading()) {
         if (!writeAnnounced) {

@@ -473,8 +473,8 @@ void tst_Lifecycle::stopTellsWhatTheLampHas_data()
         << "The firmware was written, but not checked:" << true;
 }
 
-// What the window says after Escape is what the lamp was left with, and it stays so: no timer
-// of a write or a bar outlives the stop (35 s: longer than the no-progress message's 30 s).
+// What the window says 35 s after Escape is what the lamp was left with: no timer of a write
+// or a bar outlives the stop (35 s: longer than the no-progress message's 30 s).
 // The worker ends without being terminated, and a read-back it ended reports nothing.
 void tst_Lifecycle::stopTellsWhatTheLampHas()
 {
@@ -488,7 +488,6 @@ void tst_Lifecycle::stopTellsWhatTheLampHas()
         written = !s.device.progress().isEmpty();
         status = written ? "The firmware was written, but not checked:" : "Stopped: ";
     }
-    QVERIFY2(s.run.status().startsWith(status), qPrintable(s.run.status()));
     QTest::qWait(int(qMax<qint64>(0, s.actedAt + 35000 - epoch_ms())));
     QVERIFY2(s.run.status().startsWith(status), qPrintable(s.run.status()));
     QVERIFY2(!s.run.ended() && s.run.windowShown(), s.run.describe());
