@@ -4,6 +4,7 @@
 
 #include <QPointer>
 
+class LampAccount;
 class Lifecycle;
 class LogWindow;
 class MainWindow;
@@ -16,4 +17,5 @@ extern Settings::Settings settings;
 extern QPointer<MainWindow> mainWindow;
 extern SM_A* sm_A;
 extern SM_B* sm_B;
-extern Lifecycle* lifecycle; // every request to stop or to end goes through it
+extern LampAccount* lampAccount; // what the tool did to each lamp
+extern Lifecycle* lifecycle;     // every request to stop or to end goes through it

@@ -3,18 +3,18 @@
 #include "bench.h"
 
 #include "appobjects.h"
-#include "dfu/files.h"
+#include "lifecycle.h"
 #include "sim/simulator.h"
 #include "startup.h"
 #include "statemachines/sm_a.h"
 #include "statemachines/sm_b.h"
 #include "termination.h"
 
+#include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QDebug>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QThread>
 
 #include <cerrno>
 #include <cstdio>
@@ -45,32 +45,37 @@ Lamps* lamps = nullptr;
 int run(int argc, char** argv, int events)
 {
     QCoreApplication app(argc, argv);
-    int count = 1;
-    int wait = 0;
-    QStringList const arguments = app.arguments().mid(1);
-    for (int i = 0; i < arguments.size(); ++i) {
-        QString const& a = arguments.at(i);
-        bool number = true;
-        if (a == QLatin1String("--help") || a == QLatin1String("-h")) {
-            std::fputs(usage_text, stderr);
-            return ok;
-        } else if (a == QLatin1String("-s")) {
-            simulator::use = true;
-        } else if (a == QLatin1String("--count") && i + 1 < arguments.size()) {
-            count = arguments.at(++i).toInt(&number);
-            number = number && count > 0;
-        } else if (a == QLatin1String("--wait") && i + 1 < arguments.size()) {
-            wait = arguments.at(++i).toInt(&number);
-            number = number && wait > 0;
-        } else {
-            number = false;
-        }
-        if (!number) {
-            std::fprintf(stderr, "kalvora-upgrade-cli: unknown option or bad value: %s\n%s",
-                         qPrintable(a), usage_text);
-            return usage;
-        }
+    QCommandLineParser parser;
+    QCommandLineOption const simulated(QStringLiteral("s"));
+    QCommandLineOption const countOption(QStringLiteral("count"), QString(), QStringLiteral("N"),
+                                         QStringLiteral("1"));
+    QCommandLineOption const waitOption(QStringLiteral("wait"), QString(),
+                                        QStringLiteral("SECONDS"), QStringLiteral("0"));
+    QCommandLineOption const help(QStringList{QStringLiteral("h"), QStringLiteral("help")});
+    parser.addOptions({simulated, countOption, waitOption, help});
+    bool count_ok = false;
+    bool wait_ok = false;
+    bool const parsed = parser.parse(app.arguments());
+    int const count = parser.value(countOption).toInt(&count_ok);
+    int const wait = parser.value(waitOption).toInt(&wait_ok);
+    if (parsed && parser.isSet(help)) {
+        std::fputs(usage_text, stderr);
+        return ok;
     }
+    QString const bad = !parsed ? parser.errorText()
+                        : !parser.positionalArguments().isEmpty()
+                            ? QStringLiteral("unexpected argument: %1")
+                                  .arg(parser.positionalArguments().first())
+                        : !count_ok || count <= 0
+                            ? QStringLiteral("bad value for --count: %1").arg(parser.value(countOption))
+                        : !wait_ok || wait < 0
+                            ? QStringLiteral("bad value for --wait: %1").arg(parser.value(waitOption))
+                            : QString();
+    if (!bad.isEmpty()) {
+        std::fprintf(stderr, "kalvora-upgrade-cli: %s\n%s", qPrintable(bad), usage_text);
+        return usage;
+    }
+    simulator::use = parser.isSet(simulated);
 
     // First, so that a signal at any later moment removes what start-up puts on disk.
     install_termination_handlers(&app, [](int sig) {
@@ -90,10 +95,7 @@ int run(int argc, char** argv, int events)
     app.exec();
     end_termination_delivery();
     lamps = nullptr;
-    lifecycle->shut_down();
-    delete sm_A;
-    delete sm_B;
-    Files::external_dir.remove();
+    tear_down(0);
     return handled.exitStatus();
 }
 
@@ -102,33 +104,19 @@ Lamps::Lamps(int count, int wait_seconds, int events)
 {
     wait.setSingleShot(true);
     connect(&wait, &QTimer::timeout, this, [this] {
-        if (phase == Phase::waiting)
-            result("no_lamp", no_lamp);
-        else if (phase == Phase::handling) // it did not come back after its write
-            result(lastWriteWhole ? "written_unchecked" : "write_failed", write_failed);
+        if (!serial.isEmpty()) // it did not come back after its write
+            result(lampAccount->afterStop(serial));
+        else if (lampAccount->scanProblem() == DFU::ScanProblem::several_devices)
+            result(Outcome::severalDevices);
+        else
+            result(Outcome::noLamp);
     });
-    connect(sm_B->B2, &QState::entered, this, [this] { classified("B2"); });
-    connect(sm_B->B4, &QState::entered, this, [this] { classified("B4"); });
-    // The read-back's result, of the lamp under way only.
-    auto const ours = [this] {
-        return phase == Phase::handling && sm_B->device_info.serial == serial;
-    };
-    connect(sm_B->B6, &QState::entered, this, [this, ours] {
-        if (ours())
-            result("verified", ok);
-    });
-    connect(sm_B->B7, &QState::entered, this, [this, ours] {
-        if (ours())
-            result("check_failed", check_failed);
-    });
-    connect(sm_B->B8, &QState::entered, this, [this] { classified("B8"); });
-    connect(sm_B->B9, &QState::entered, this, [this] { classified("B9"); });
-    connect(sm_A, &SM_A::sig_FwDownloaded, this, &Lamps::written);
-    connect(sm_A, &SM_A::sig_NoDevConn, this, &Lamps::gone);
+    connect(lampAccount, &LampAccount::concluded, this, &Lamps::concluded);
     connect(sm_A, &SM_A::sig_FwProgress, this, [this](int percent) {
-        bool const writing = sm_B->configuration().contains(sm_B->B3);
-        if (phase != Phase::handling || percent == lastPercent ||
-            !(writing || sm_B->configuration().contains(sm_B->B4)))
+        LampAccount::Lamp const* under = lampAccount->lamp(serial);
+        bool const writing = under && under->underWay == LampAccount::UnderWay::writing;
+        if (percent == lastPercent || !under ||
+            !(writing || under->underWay == LampAccount::UnderWay::readingBack))
             return;
         lastPercent = percent;
         write({{"event", "progress"},
@@ -136,36 +124,22 @@ Lamps::Lamps(int count, int wait_seconds, int events)
                {"phase", writing ? "write" : "verify"},
                {"percent", percent}});
     });
-    connect(sm_A, &SM_A::sig_DeviceError, this, [this] {
-        if (phase != Phase::leaving)
-            result("unreadable", unreadable);
-    });
-    connect(sm_A, &SM_A::sig_FwDownloadRefused, this, [this] {
-        if (phase == Phase::handling)
-            result("write_failed", write_failed);
-    });
-    connect(sm_A, &SM_A::sig_FolderFull, this, [this] {
-        if (phase != Phase::leaving)
-            result("folder_full", folder_full);
-    });
     problemLasts.setSingleShot(true);
     problemLasts.setInterval(2000);
     connect(&problemLasts, &QTimer::timeout, this, [this] {
-        if (phase != Phase::waiting)
-            return;
-        problemResult = true;
-        if (problem == DFU::ScanProblem::access_refused)
-            result("no_permission", no_permission);
-        else
-            result("several_devices", several_devices);
+        if (serial.isEmpty() && lampAccount->scanProblem() == DFU::ScanProblem::access_refused)
+            result(Outcome::noPermission);
     });
     connect(sm_A, &SM_A::sig_ScanProblem, this, [this](DFU::ScanProblem now) {
-        problem = now;
         problemLasts.stop();
-        if (now != DFU::ScanProblem::none)
+        if (now == DFU::ScanProblem::access_refused)
             problemLasts.start();
-        else if (std::exchange(problemResult, false))
-            gone();
+        if (now == DFU::ScanProblem::several_devices && serial.isEmpty() &&
+            !std::exchange(severalSaid, true))
+            std::fprintf(stderr,
+                         "kalvora-upgrade-cli: more than one device in bootloader mode is "
+                         "connected: lamp %d is read once it is the only one\n",
+                         lamp);
     });
     connect(lifecycle, &Lifecycle::stopped, this, &Lamps::stopped);
     nextLamp();
@@ -189,91 +163,88 @@ void Lamps::write(QJsonObject const& event)
 void Lamps::nextLamp()
 {
     ++lamp;
-    phase = Phase::waiting;
     serial.clear();
     lastPercent = -1;
+    severalSaid = false;
     if (waitMs > 0)
         wait.start(waitMs);
-    if (problem != DFU::ScanProblem::none)
-        problemLasts.start(); // it came while the previous lamp was leaving
+    if (lampAccount->scanProblem() == DFU::ScanProblem::access_refused)
+        problemLasts.start(); // it came while the previous lamp was handled
 }
 
-void Lamps::found(char const* action)
+// What the account concluded about a lamp: the lamp under way, or one that may become it.
+void Lamps::concluded(QString const& lampSerial, Outcome outcome)
 {
-    DFU::DeviceInfo const& info = sm_B->device_info;
-    serial = info.serial;
-    phase = Phase::handling;
+    if (finishing)
+        return;
+    if (serial.isEmpty() && resulted.value(lampSerial, true))
+        claim(lampSerial, outcome);
+    else if (lampSerial != serial)
+        return; // another lamp than the one under way, or one that has its result
+    else if (row(outcome).result)
+        result(outcome);
+    else if (outcome == Outcome::upgradable) // back before its write was started
+        click();
+    else if (outcome == Outcome::written && waitMs > 0)
+        wait.start(waitMs); // for it to come back and be read back
+}
+
+// A lamp without a result yet (or whose write was never started) becomes the lamp under way.
+void Lamps::claim(QString const& lampSerial, Outcome outcome)
+{
+    serial = lampSerial;
     wait.stop();
-    write({{"event", "found"},
-           {"lamp", lamp},
-           {"serial", serial},
-           {"product", info.OTP_info.product_name()},
-           {"revision", info.FW_revision},
-           {"action", action}});
+    problemLasts.stop();
+    LampAccount::Lamp const* read = lampAccount->lamp(lampSerial);
+    if (outcome != Outcome::unreadable && outcome != Outcome::folderFull) // it was read
+        write({{"event", "found"},
+               {"lamp", lamp},
+               {"serial", serial},
+               {"product", read->product},
+               {"revision", read->revisions.value(read->revisions.size() - 1)},
+               {"action", outcome == Outcome::upgradable  ? "install"
+                          : outcome == Outcome::verifying ? "verify"
+                                                          : "none"}});
+    if (row(outcome).result)
+        result(outcome);
+    else if (outcome == Outcome::upgradable)
+        click();
 }
 
-// Every lamp ends here, once. The last one ends the run.
-void Lamps::result(char const* what, int exit)
+// The owner's click, for the lamp under way while the flow offers install for it and it has
+// never been written: a command for another connection is dropped by the worker.
+void Lamps::click()
 {
-    if (phase == Phase::leaving || finishing)
+    QTimer::singleShot(0, sm_B, [this, clicked = serial] {
+        if (serial == clicked && lampAccount->lastRead() == clicked &&
+            lampAccount->current() == Outcome::upgradable)
+            sm_B->do_download();
+    });
+}
+
+// Every lamp ends here, once; the next is awaited at once. The last one ends the run.
+void Lamps::result(Outcome outcome)
+{
+    if (finishing)
         return;
     wait.stop();
+    OutcomeRow const& r = row(outcome);
     write({{"event", "result"},
            {"lamp", lamp},
            {"serial", serial.isEmpty() ? QJsonValue() : QJsonValue(serial)},
-           {"result", what}});
+           {"result", r.result}});
+    if (!serial.isEmpty())
+        resulted.insert(serial, outcome == Outcome::folderFull ||
+                                    outcome == Outcome::folderFullWrite ||
+                                    outcome == Outcome::refused);
     if (status == ok)
-        status = exit;
-    phase = Phase::leaving;
-    if (++results >= count && !finishing) {
+        status = r.exit;
+    if (++results >= count) {
         finishing = true;
         lifecycle->request(Lifecycle::Request::quit);
-    }
-}
-
-// A device the flow has classified: a new lamp, or the lamp under way back from its write.
-void Lamps::classified(char const* state)
-{
-    QString const s = QString::fromLatin1(state);
-    bool const same = phase == Phase::handling && sm_B->device_info.serial == serial;
-    if (phase == Phase::leaving || (phase == Phase::handling && !same))
-        return; // the next lamp is handled only after the previous one has gone
-    if (same)
-        wait.stop(); // it is back from its write
-    if (s == QLatin1String("B4")) {
-        if (!same)
-            found("verify");
-    } else if (written_.contains(sm_B->device_info.serial)) {
-        // Back from a write without the new revision: never written twice.
-        if (!same)
-            found("none");
-        result(lastWriteWhole ? "no_effect" : "write_failed", write_failed);
-    } else if (s == QLatin1String("B8") || s == QLatin1String("B9")) {
-        found("none");
-        result(s == QLatin1String("B8") ? "wrong_product" : "blank_record", wrong_product);
     } else {
-        found("install");
-        written_.insert(serial);
-        // The owner's click, for this classified lamp while the flow still offers it.
-        QTimer::singleShot(0, sm_B, [this] {
-            if (sm_B->configuration().contains(sm_B->B2) && sm_B->device_info.serial == serial)
-                sm_B->do_download();
-        });
-    }
-}
-
-void Lamps::written(bool whole)
-{
-    lastWriteWhole = whole;
-    lastPercent = -1;
-    if (phase == Phase::handling && waitMs > 0)
-        wait.start(waitMs); // for the lamp to come back
-}
-
-void Lamps::gone()
-{
-    if (phase == Phase::leaving && !problemResult && results < count)
         nextLamp();
+    }
 }
 
 void Lamps::signalled(int sig)
@@ -285,16 +256,12 @@ void Lamps::signalled(int sig)
 }
 
 // The flow and the worker have stopped: a lamp still under way (or awaited) ends here.
-void Lamps::stopped(Lifecycle::LeftWith leftWith)
+void Lamps::stopped()
 {
     if (!signal)
         return;
-    if (phase != Phase::leaving && results < count) {
-        char const* what = leftWith == Lifecycle::LeftWith::written_unchecked ? "written_unchecked"
-                           : leftWith == Lifecycle::LeftWith::write_incomplete ? "write_failed"
-                                                                               : "stopped";
-        result(what, ok);
-    }
+    if (!finishing)
+        result(serial.isEmpty() ? Outcome::stopped : lampAccount->afterStop(serial));
     status = 128 + signal;
 }
 

@@ -1,11 +1,9 @@
 #pragma once
 
-#include "lifecycle.h"
+#include "lampaccount.h"
 
-#include "dfu/scan.h"
-
+#include <QHash>
 #include <QObject>
-#include <QSet>
 #include <QString>
 #include <QTimer>
 
@@ -16,7 +14,8 @@ class QJsonObject;
 // standard output only, one JSON object a line; everything else goes to standard error.
 namespace bench {
 
-// Exit statuses; with several lamps the first that is not ok.
+// Exit statuses; with several lamps the first that is not ok. Each lamp's comes with its
+// result, from the table of outcomes (lampaccount.h).
 enum Status : int
 {
     ok = 0,
@@ -47,41 +46,32 @@ public:
     void signalled(int sig);
 
 private:
-    enum class Phase
-    {
-        waiting,  // for the next lamp
-        handling, // found; its result not yet known
-        leaving,  // it has its result; the next is handled once it has gone
-    };
-
     void write(QJsonObject const& event);
     void nextLamp();
-    void found(char const* action);
-    void result(char const* what, int exit);
-    void classified(char const* state);
-    void written(bool whole);
-    void stopped(Lifecycle::LeftWith leftWith);
-    void gone();
+    void concluded(QString const& lampSerial, Outcome outcome);
+    void claim(QString const& lampSerial, Outcome outcome);
+    void click();
+    void result(Outcome outcome);
+    void stopped();
 
     int const count;
     int const waitMs;
     int const events;
     int lamp = 0;    // the number of the lamp under way (or awaited), from 1
     int results = 0; // lamps that have their result
-    Phase phase = Phase::waiting;
     bool finishing = false;
-    QString serial;         // of the lamp being handled
-    QSet<QString> written_; // serials the command has started a write for
-    bool lastWriteWhole = false;
-    bool problemResult = false; // the last result was a scan problem: wait for it to clear
+    QString serial; // of the lamp under way; empty while one is awaited
+    // The lamps that have a result, and whether each may be taken again (its write was never
+    // started).
+    QHash<QString, bool> resulted;
     int lastPercent = -1;
     int status = ok;
     int signal = 0;
+    bool severalSaid = false;
     QTimer wait; // for a lamp (and for it to come back after its write)
-    // A problem of the scan counts once it has lasted: udev gives a new device its
-    // permissions a moment after it appears.
+    // A refused access counts once it has lasted: udev gives a new device its permissions a
+    // moment after it appears.
     QTimer problemLasts;
-    DFU::ScanProblem problem = DFU::ScanProblem::none;
 };
 
 } // namespace bench

@@ -10,13 +10,14 @@
 #include <QCoreApplication>
 #include <QDebug>
 
-Lifecycle::Lifecycle(SM_A* worker, SM_B* flow, QObject* parent)
-    : QObject(parent), worker(worker), flow(flow)
+Lifecycle::Lifecycle(SM_A* worker, SM_B* flow, LampAccount* account, QObject* parent)
+    : QObject(parent), worker(worker), flow(flow), account(account)
 {
     // A download taken up ends in one of these: written (wholly or not), or not started.
     connect(worker, &SM_A::sig_FwDownloaded, this, &Lifecycle::downloadEnded);
     connect(worker, &SM_A::sig_FwDownloadRefused, this, &Lifecycle::downloadEnded);
-    connect(worker, &SM_A::sig_FolderFull, this, [this](QString const&, qint64, bool before_write) {
+    connect(worker, &SM_A::sig_FolderFull, this,
+            [this](QString const&, qint64, bool before_write) {
         if (before_write)
             downloadEnded();
     });
@@ -28,19 +29,10 @@ bool Lifecycle::request(Request what)
     quitWanted = quitWanted || what == Request::quit;
     if (!stopAsked) {
         stopAsked = true;
-        bool const checking = flow->configuration().contains(flow->B4);
-        bool const done = flow->configuration().contains(flow->B6);
-        bool const failed = flow->configuration().contains(flow->B7);
         qInfo() << "Trying to stop sm_A";
         // Decided under the worker's mutex: from here on no command is taken up.
         worker->do_stop();
         flow->stop();
-        if (worker->is_verifying() || checking)
-            checked = LeftWith::not_checked;
-        else if (done)
-            checked = LeftWith::as_shown;
-        else if (failed)
-            checked = LeftWith::check_failed;
     }
     if (worker->is_downloading()) {
         if (!writeAnnounced) {
@@ -64,30 +56,28 @@ bool Lifecycle::request(Request what)
 // Only a stop waits for it; without one the flow goes on and reads the lamp again.
 void Lifecycle::downloadEnded()
 {
-    if (!stopAsked || settled || worker->is_downloading())
-        return;
-    if (closeWanted || quitWanted)
-        qInfo() << "Firmware write finished: quitting";
-    settle();
+    if (stopAsked && !settled && !worker->is_downloading())
+        settle();
 }
 
 void Lifecycle::settle()
 {
     settled = true;
     waitForWorker();
-    // What the last download left, as the worker recorded it before it counted as ended.
-    LeftWith leftWith = checked;
-    if (checked == LeftWith::nothing_written && worker->last_download() == SM_A::Written::whole)
-        leftWith = LeftWith::written_unchecked;
-    else if (checked == LeftWith::nothing_written &&
-             worker->last_download() == SM_A::Written::partly)
-        leftWith = LeftWith::write_incomplete;
-    qInfo() << "sm_A stopped; the lamp is left with" << leftWith;
+    Outcome const leftWith = account->afterStop(account->lastRead());
+    qInfo() << "sm_A stopped; the lamp is left with" << name(leftWith);
+    // A window closed in the belief that the write would finish stays when it did not, to say
+    // so; the next close is carried out.
+    bool const closing =
+        closeWanted && writeAnnounced && leftWith != Outcome::stoppedWriteIncomplete;
+    closeWanted = closeWanted && !writeAnnounced;
+    if (writeAnnounced && (quitWanted || closing))
+        qInfo() << "Firmware write finished: quitting";
     emit stopped(leftWith);
     if (quitWanted) {
         emit ending();
         QCoreApplication::quit();
-    } else if (closeWanted && writeAnnounced) {
+    } else if (closing) {
         emit ending(); // the window closes now; Qt's rule for the last window takes over
     }
 }

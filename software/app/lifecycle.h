@@ -1,5 +1,7 @@
 #pragma once
 
+#include "lampaccount.h"
+
 #include <QObject>
 
 class SM_A;
@@ -10,7 +12,8 @@ class SM_B;
 // is asked to stop first (from then on it takes up no command), and only then is it asked
 // whether a download was already taken up: without one the request is carried out at once;
 // with one, the write goes on to its end and the request is carried out when the worker
-// reports that end. Free of widgets: a window listens to its signals.
+// reports that end. What the lamp is left with comes from the account of the lamps. Free of
+// widgets: a window listens to its signals.
 class Lifecycle : public QObject
 {
     Q_OBJECT
@@ -22,22 +25,16 @@ public:
         close, // the main window is being closed: it may close unless a write goes on
         quit,  // end the program
     };
-    // What the lamp is left with once the worker has stopped.
-    enum class LeftWith
-    {
-        nothing_written,   // stopped before any write
-        written_unchecked, // the whole image was written; nothing read it back
-        write_incomplete,  // the write ended before the whole image was written
-        not_checked,       // a read-back was under way or asked for, and stopped
-        as_shown,          // "Done" is shown already
-        check_failed,      // the read-back's failed check is shown already
-    };
-    Q_ENUM(LeftWith)
+    Lifecycle(SM_A* worker, SM_B* flow, LampAccount* account, QObject* parent = nullptr);
 
-    Lifecycle(SM_A* worker, SM_B* flow, QObject* parent = nullptr);
-
-    // False while a firmware write goes on: a window that is being closed must then stay.
+    // False while a firmware write goes on, and after one that did not complete: a window
+    // that is being closed must then stay (a second close is carried out).
     bool request(Request what);
+    // Whether a stop or an end has been asked for: a report of the worker's that comes
+    // afterwards is out of date.
+    bool stopping() const { return stopAsked; }
+    // Whether a stop or an end waits for a write that goes on.
+    bool waitsForWrite() const { return writeAnnounced && !settled; }
     // For the program's end: the flow and the worker are asked to stop, whatever they do; a
     // dfu-util run that hangs beyond its first 30 s is then ended, never a download.
     void shut_down();
@@ -45,8 +42,8 @@ public:
 signals:
     // A write goes on: the window stays and says so until stopped() or ending().
     void writeGoesOn();
-    // The worker has ended (it may be sent again should a write's end be reported later).
-    void stopped(Lifecycle::LeftWith leftWith);
+    // The worker has ended; what the lamp read last is left with.
+    void stopped(Outcome leftWith);
     // The write asked to end the program for is over: the main window closes now (and, for a
     // quit request, the event loop is told to quit once this returns).
     void ending();
@@ -58,11 +55,11 @@ private:
 
     SM_A* worker;
     SM_B* flow;
+    LampAccount* account;
     bool stopAsked = false;
     bool closeWanted = false;
     bool quitWanted = false;
     bool settled = false;
     bool writeAnnounced = false;
     bool endAnnounced = false;
-    LeftWith checked = LeftWith::nothing_written; // as far as the flow knew at the stop
 };

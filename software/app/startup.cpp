@@ -36,6 +36,7 @@ Settings::Settings settings;
 QPointer<MainWindow> mainWindow;
 SM_A* sm_A = nullptr;
 SM_B* sm_B = nullptr;
+LampAccount* lampAccount = nullptr;
 Lifecycle* lifecycle = nullptr;
 
 namespace {
@@ -104,10 +105,13 @@ void create_worker_and_flow()
     sm_A->rescan_pause_ms = 500;
     sm_A->poll_pause_ms = 1000;
     sm_A->enable_debug_output();
+    // Before the flow: it hears each report of the worker's first.
+    lampAccount = new LampAccount(sm_A, qApp);
 
     sm_B = new SM_B(sm_A, settings.desired_type, settings.desired_revision);
     sm_B->enable_debug_output();
-    lifecycle = new Lifecycle(sm_A, sm_B, qApp);
+    lampAccount->follow(sm_B);
+    lifecycle = new Lifecycle(sm_A, sm_B, lampAccount, qApp);
     QObject::connect(sm_B, &QStateMachine::started, sm_B, [] {
         qInfo() << "Starting sm_A";
         sm_A->start(QThread::InheritPriority);
@@ -239,16 +243,23 @@ bool GUI_init()
     return true;
 }
 
+void tear_down(int pause_s)
+{
+    if (lifecycle)
+        lifecycle->shut_down();
+    if (pause_s > 0) {
+        qInfo() << "Waiting" << pause_s << "s before deleting objects";
+        QThread::sleep(pause_s);
+    }
+    delete sm_A;
+    delete sm_B;
+    Files::external_dir.remove();
+}
+
 int GUI_cleanup(int rc)
 {
     end_termination_delivery();
     qInfo() << "app.exec() returns: " << rc;
-    if (lifecycle)
-        lifecycle->shut_down();
-    qInfo() << "Waiting 2 s before deleting objects";
-    QThread::sleep(2);
-    delete sm_A;
-    delete sm_B;
-    Files::external_dir.remove();
+    tear_down(2);
     return rc;
 }

@@ -19,9 +19,13 @@ int GUI_cleanup(int rc);
 // desired_type and desired_revision; false, with the reason in failure, when it has none.
 bool desired_firmware_known(QString* failure);
 
-// Creates the worker (sm_A, its pauses set), the flow (sm_B) and the lifecycle; the worker
-// starts once the flow has started.
+// Creates the worker (sm_A, its pauses set), the account of the lamps, the flow (sm_B) and
+// the lifecycle; the worker starts once the flow has started.
 void create_worker_and_flow();
+
+// The end of a run: the flow and the worker are stopped (a write goes on to its end), a pause
+// of pause_s seconds, then both are deleted and the working directory is removed.
+void tear_down(int pause_s);
 
 // The device preparation of start-up: the private working directory, command path or
 // simulator, extraction of the working files, the executable bit and dfu-util's execution

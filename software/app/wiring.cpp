@@ -1,6 +1,7 @@
 #include "wiring.h"
 
 #include "appobjects.h"
+#include "lampaccount.h"
 #include "lifecycle.h"
 #include "gui/installbutton.h"
 #include "gui/logwindow.h"
@@ -25,17 +26,37 @@ namespace {
 // time the report says how the user can end it.
 int const silent_write_ms = 30000;
 
-// The serial of the device the last download was started for: when that device comes back
-// with another revision than the carried one, the upgrade did not take effect.
-QString written_serial;
-// A report about the lamp (unreadable, the folder full) is shown until the worker next
-// reports no device.
-bool report_shown = false;
-bool writing = false; // between the worker's report that a download started and its end
-bool silent = false;  // the running write has been reported as not responding
-bool stopping_after_write = false; // a stop or an end waits for the running write
-bool stopped = false; // the worker has stopped: a report it made just before is out of date
-DFU::ScanProblem scan_problem = DFU::ScanProblem::none;
+// The watch over a running write, from the worker's report that it started to its end: a
+// lamp that prints no progress is reported, and reported again when it answers.
+class WriteWatch : public QObject
+{
+public:
+    explicit WriteWatch(QObject* parent) : QObject(parent)
+    {
+        for (QTimer* timer : {&silence, &longSilence})
+            timer->setSingleShot(true);
+        silence.setInterval(silent_write_ms);
+        longSilence.setInterval(long_silent_write_ms);
+    }
+    void start()
+    {
+        running = true;
+        silent = false;
+        silence.start();
+        longSilence.start();
+    }
+    void stop()
+    {
+        running = silent = false;
+        silence.stop();
+        longSilence.stop();
+    }
+
+    QTimer silence;
+    QTimer longSilence;
+    bool running = false;
+    bool silent = false; // reported as not responding
+};
 
 // Texts from a device (its revision) and from the catalogue go into rich text: as plain text.
 QString product_name()
@@ -50,24 +71,8 @@ QString status_text(char const* id)
 
 void show_status(QString const& text)
 {
-    if (mainWindow && mainWindow->statusLabel)
+    if (mainWindow && mainWindow->statusLabel && mainWindow->statusLabel->text() != text)
         mainWindow->statusLabel->setText(text);
-}
-
-// No lamp is handled: the note, or what keeps the lamp from being found.
-void show_no_device()
-{
-    switch (scan_problem) {
-    case DFU::ScanProblem::access_refused:
-        show_status(status_text("status_accessRefused"));
-        break;
-    case DFU::ScanProblem::several_devices:
-        show_status(status_text("status_severalDevices"));
-        break;
-    case DFU::ScanProblem::none:
-        show_status(status_text("status_noDev"));
-        break;
-    }
 }
 
 void show_revision_status()
@@ -80,118 +85,92 @@ void show_revision_status()
         show_status(status_text("status_devRevUnknown").arg(name));
 }
 
-// A device that comes back from a download with another revision than the carried one.
-void show_differing_revision()
+// The status text of what the account concluded, filled with what it names.
+void show_outcome(Outcome outcome)
 {
-    if (sm_B->configuration().contains(sm_B->B2) && !written_serial.isEmpty() &&
-        sm_B->device_info.serial == written_serial) {
-        show_status(status_text("status_noEffect")
-                        .arg(product_name())
-                        .arg(settings.desired_revision.toHtmlEscaped()));
-        return;
-    }
-    show_revision_status();
+    char const* const id = row(outcome).text;
+    QString const text = status_text(id);
+    if (qstrcmp(id, "status_devRev") == 0 || qstrcmp(id, "status_devRevUnknown") == 0)
+        show_revision_status();
+    else if (qstrcmp(id, "status_devConn") == 0)
+        show_status(text.arg(product_name()));
+    else if (qstrcmp(id, "status_noEffect") == 0 || qstrcmp(id, "status_writeIncomplete") == 0)
+        show_status(text.arg(product_name()).arg(settings.desired_revision.toHtmlEscaped()));
+    else
+        show_status(text);
+}
+
+// A report of the worker's that comes after a stop is out of date: the stop's text stays.
+bool out_of_date()
+{
+    return lifecycle->stopping();
 }
 
 // What the window says once the worker has stopped: what the stop left the lamp with.
-void show_stopped(ProgressBar* bar, QTimer* silence, Lifecycle::LeftWith leftWith)
+void show_stopped(ProgressBar* bar, WriteWatch* watch, Outcome leftWith)
 {
-    stopped = true;
-    silence->stop();
+    watch->stop();
     bar->timer->stop();
     mainWindow->disableDownload();
-    switch (leftWith) {
-    case Lifecycle::LeftWith::as_shown:
-        return; // "Done" stays true
-    case Lifecycle::LeftWith::check_failed: // without its offer to try again
-        show_status_text(QStringLiteral("status_stoppedAfterFailedCheck"));
-        break;
-    case Lifecycle::LeftWith::written_unchecked:
-        show_status_text(QStringLiteral("status_stoppedAfterWrite"));
-        break;
-    case Lifecycle::LeftWith::write_incomplete:
-        show_status_text(QStringLiteral("status_stoppedWriteIncomplete"));
-        break;
-    case Lifecycle::LeftWith::not_checked:
-        show_status_text(QStringLiteral("status_stoppedBeforeCheck"));
-        break;
-    case Lifecycle::LeftWith::nothing_written:
-        show_status_text(QStringLiteral("status_stopped"));
-        break;
-    }
-    bar->hide();
+    show_outcome(leftWith);
+    if (leftWith != Outcome::stoppedAfterVerified) // "Done" stays true
+        bar->hide();
 }
 
-void connect_lifecycle(ProgressBar* bar, QTimer* silence)
+void connect_lifecycle(ProgressBar* bar, WriteWatch* watch)
 {
-    QObject::connect(lifecycle, &Lifecycle::writeGoesOn, mainWindow, [] {
-        stopping_after_write = true;
-        show_status_text(QStringLiteral("status_writing"));
-    });
+    QObject::connect(lifecycle, &Lifecycle::writeGoesOn, mainWindow,
+                     [] { show_status_text(QStringLiteral("status_writing")); });
     QObject::connect(lifecycle, &Lifecycle::stopped, mainWindow,
-                     [bar, silence](Lifecycle::LeftWith leftWith) {
-                         show_stopped(bar, silence, leftWith);
-                     });
+                     [bar, watch](Outcome leftWith) { show_stopped(bar, watch, leftWith); });
     QObject::connect(lifecycle, &Lifecycle::ending, mainWindow, [] { mainWindow->close(); });
 }
 
-void connect_progress(ProgressBar* bar, QTimer* silence)
+void connect_progress(ProgressBar* bar, WriteWatch* watch)
 {
     QObject::connect(sm_B->B3, &QState::entered, sm_B, [bar] {
-        written_serial = sm_B->device_info.serial;
         mainWindow->disableDownload();
         bar->fillsToMaximum = false;
         bar->startAutoProgress(QStringLiteral("Upgrading firmware"), 60.0);
     }, Qt::DirectConnection);
     // The silence is measured only while the worker writes.
-    auto* longSilence = new QTimer(silence);
-    longSilence->setSingleShot(true);
-    longSilence->setInterval(long_silent_write_ms);
-    QObject::connect(sm_A, &SM_A::sig_FwDownloading, silence, [silence, longSilence] {
-        writing = true;
-        silent = false;
-        silence->start();
-        longSilence->start();
-    });
-    QObject::connect(sm_A, &SM_A::sig_FwDownloaded, bar, [bar, silence, longSilence] {
-        writing = silent = false;
-        silence->stop();
-        longSilence->stop();
+    QObject::connect(sm_A, &SM_A::sig_FwDownloading, watch, [watch] { watch->start(); });
+    QObject::connect(sm_A, &SM_A::sig_FwDownloaded, bar, [bar, watch] {
+        watch->stop();
         bar->timer->stop();
     });
-    QObject::connect(longSilence, &QTimer::timeout, bar,
+    QObject::connect(&watch->longSilence, &QTimer::timeout, bar,
                      [] { show_status_text(QStringLiteral("status_notRespondingLong")); });
     QObject::connect(sm_B, &SM_B::sig_UploadingVerifying, sm_B, [bar] {
         mainWindow->disableDownload();
         bar->fillsToMaximum = false;
         bar->startAutoProgress(QStringLiteral("Uploading & verifying"), 20.0);
     }, Qt::DirectConnection);
-    QObject::connect(sm_A, &SM_A::sig_FwProgress, bar, [bar, silence, longSilence](int percent) {
-        if (writing) {
-            if (std::exchange(silent, false)) { // the lamp answers again
-                if (stopping_after_write)
+    QObject::connect(sm_A, &SM_A::sig_FwProgress, bar, [bar, watch](int percent) {
+        if (watch->running) {
+            if (std::exchange(watch->silent, false)) { // the lamp answers again
+                if (lifecycle->waitsForWrite())
                     show_status_text(QStringLiteral("status_writing"));
                 else
                     show_revision_status();
             }
-            silence->start();
-            longSilence->start();
+            watch->silence.start();
+            watch->longSilence.start();
         }
         bar->setProgress(percent);
     });
-    QObject::connect(silence, &QTimer::timeout, bar, [] {
-        silent = true;
+    QObject::connect(&watch->silence, &QTimer::timeout, bar, [watch] {
+        watch->silent = true;
         show_status_text(QStringLiteral("status_notResponding"));
     });
     QObject::connect(sm_B, &SM_B::sig_FwMatches, sm_B, [bar] {
-        written_serial.clear();
         bar->timer->stop();
         bar->setValue(bar->maximum());
         bar->setFormat(QStringLiteral("Done. Disconnect USB cable."));
         show_revision_status();
     }, Qt::DirectConnection);
     QObject::connect(sm_B, &SM_B::sig_FwDiffers, sm_B, [bar] {
-        show_status(status_text("status_fwDiffers"));
+        show_outcome(lampAccount->current());
         bar->timer->stop();
         bar->setValue(bar->minimum());
         bar->setFormat(QStringLiteral("FW differs"));
@@ -200,41 +179,37 @@ void connect_progress(ProgressBar* bar, QTimer* silence)
 }
 
 // What the worker reports outside the flow: a lamp it cannot read (shown until the worker
-// next reports no device), an image it refused to write.
+// next reports no device), a write it did not start.
 void connect_worker_reports(ProgressBar* bar)
 {
-    QObject::connect(sm_A, &SM_A::sig_DeviceError, mainWindow, [] {
-        if (stopped)
-            return;
-        report_shown = true;
-        show_status(status_text("status_devUnreadable"));
-    });
-    QObject::connect(sm_A, &SM_A::sig_FolderFull, mainWindow,
-                     [bar](QString const& folder, qint64 needed, bool before_write) {
-                         report_shown = true;
-                         bar->timer->stop();
-                         bar->hide();
-                         mainWindow->disableDownload();
-                         show_status(status_text(before_write ? "status_folderFullWrite"
-                                                              : "status_folderFull")
-                                         .arg(folder.toHtmlEscaped(),
-                                              QLocale().formattedDataSize(needed)));
-                     });
-    QObject::connect(sm_A, &SM_A::sig_NoDevConn, mainWindow, [] {
-        if (report_shown && !stopped && sm_B->configuration().contains(sm_B->B1))
-            show_no_device();
-        report_shown = false;
-    });
-    QObject::connect(sm_A, &SM_A::sig_ScanProblem, mainWindow, [](DFU::ScanProblem problem) {
-        scan_problem = problem;
-        if (!report_shown && !stopped && sm_B->configuration().contains(sm_B->B1))
-            show_no_device();
-    });
-    QObject::connect(sm_A, &SM_A::sig_FwDownloadRefused, mainWindow, [bar] {
+    auto const not_started = [bar] {
         bar->timer->stop();
         bar->hide();
         mainWindow->disableDownload();
-        show_status(status_text("status_imageChanged"));
+    };
+    QObject::connect(sm_A, &SM_A::sig_DeviceError, mainWindow, [] {
+        if (!out_of_date())
+            show_outcome(lampAccount->current());
+    });
+    QObject::connect(sm_A, &SM_A::sig_FolderFull, mainWindow,
+                     [not_started](QString const& folder, qint64 needed) {
+                         if (out_of_date())
+                             return;
+                         not_started();
+                         show_status(status_text(row(lampAccount->current()).text)
+                                         .arg(folder.toHtmlEscaped(),
+                                              QLocale().formattedDataSize(needed)));
+                     });
+    // The flow is back in B1 (it hears the worker first): the note, or why no lamp is handled.
+    QObject::connect(sm_A, &SM_A::sig_NoDevConn, mainWindow, [] {
+        if (!out_of_date())
+            show_outcome(lampAccount->current());
+    });
+    QObject::connect(sm_A, &SM_A::sig_FwDownloadRefused, mainWindow, [not_started] {
+        if (out_of_date())
+            return;
+        not_started();
+        show_outcome(lampAccount->current());
     });
 }
 
@@ -263,7 +238,6 @@ void show_status_text(QString const& id)
 void add_connections(QApplication* app)
 {
     MainWindow* window = mainWindow;
-    stopped = false;
     QObject::connect(window, &MainWindow::finished, window, [] {
         qInstallMessageHandler(nullptr);
         qInfo() << "Msg-handler reset";
@@ -272,24 +246,26 @@ void add_connections(QApplication* app)
                      [] { lifecycle->request(Lifecycle::Request::stop); });
     QObject::connect(sm_B, &QState::finished, app, &QCoreApplication::quit);
     QObject::connect(sm_B, &SM_B::sig_UpgradeImpossible, window, &MainWindow::disableDownload);
-    QObject::connect(sm_B, &SM_B::sig_UpgradePossible, window, &MainWindow::enableDownload);
+    // The flow offers install; the account can only withhold it.
+    QObject::connect(sm_B, &SM_B::sig_UpgradePossible, window, [] {
+        if (row(lampAccount->current()).install)
+            mainWindow->enableDownload();
+    });
     QObject::connect(sm_B, &SM_B::sig_DeviceConnected, sm_B, [] {
         show_status(status_text("status_devConn").arg(product_name()));
     }, Qt::DirectConnection);
-    QObject::connect(sm_B, &SM_B::sig_DifferingRevision, sm_B, &show_differing_revision,
-                     Qt::DirectConnection);
+    QObject::connect(sm_B, &SM_B::sig_DifferingRevision, sm_B,
+                     [] { show_outcome(lampAccount->current()); }, Qt::DirectConnection);
     ProgressBar* bar = window->progressBar;
     QObject::connect(sm_B, &SM_B::sig_UpgradeImpossible, window, [bar] {
-        show_no_device();
+        show_outcome(lampAccount->current());
         bar->setFormat(QStringLiteral("This text should not be visible!"));
         bar->hide();
     });
     QObject::connect(window->installButton, &QAbstractButton::clicked, sm_B, &SM_B::do_download);
-    auto* silence = new QTimer(window);
-    silence->setSingleShot(true);
-    silence->setInterval(silent_write_ms);
-    connect_progress(bar, silence);
-    connect_lifecycle(bar, silence);
+    auto* watch = new WriteWatch(window);
+    connect_progress(bar, watch);
+    connect_lifecycle(bar, watch);
     connect_worker_reports(bar);
     add_log_window_shortcuts();
 }

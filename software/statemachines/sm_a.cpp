@@ -72,12 +72,6 @@ bool SM_A::is_verifying()
     return verifying;
 }
 
-SM_A::Written SM_A::last_download()
-{
-    std::lock_guard<std::mutex> lock(mutex);
-    return written;
-}
-
 bool SM_A::any_download_running()
 {
     return downloads_running.load() > 0;
@@ -100,8 +94,6 @@ SM_A::Command SM_A::take_command()
             return NoCommand;
         if (for_connection == connection && taken == DownloadFW) {
             downloading = true;
-            written = Written::nothing;
-            written_serial = current_device.serial;
             ++downloads_running;
         }
         verifying = for_connection == connection && taken == UploadAndCompareFW;
@@ -114,11 +106,10 @@ SM_A::Command SM_A::take_command()
     return taken;
 }
 
-void SM_A::end_download(Written result)
+void SM_A::end_download()
 {
     std::lock_guard<std::mutex> lock(mutex);
     downloading = false;
-    written = result;
     --downloads_running;
     if (stopping) // the stop left the runs alone while the download was taken
         runs.stop();
@@ -204,13 +195,9 @@ SM_A::State SM_A::scan_A2()
     if (is_current_device(scan))
         return State::A4;
 
-    emit sig_readingInfo();
+    emit sig_readingInfo(scan.devices.front().serial);
     connection = 0;
     emit sig_NoDevConn();
-    if (scan.devices.front().serial != written_serial) {
-        std::lock_guard<std::mutex> lock(mutex);
-        written = Written::nothing; // of another device
-    }
     current_device = scan.devices.front();
     // Nothing of a previous device may survive into the record of this one.
     device_info = DFU::DeviceInfo{};
@@ -220,7 +207,7 @@ SM_A::State SM_A::scan_A2()
     if (code == DFU::folder_full_code)
         return folder_full(false);
     if (code != 0) {
-        emit sig_DeviceError(message);
+        emit sig_DeviceError(message, current_device.serial);
         return State::A7;
     }
     connection = ++connections_made;
@@ -251,7 +238,7 @@ SM_A::State SM_A::folder_full(bool before_write)
     qint64 const needed = qint64(image.size()) + DFU::OTP_dump_size + DFU::FW_Info_dump_size;
     // The folder that holds the working folder: where the user frees space.
     QString const folder = QFileInfo(QFileInfo(uploaded_file_path).absolutePath()).absolutePath();
-    emit sig_FolderFull(folder, needed, before_write);
+    emit sig_FolderFull(folder, needed, before_write, current_device.serial);
     return State::A7;
 }
 
@@ -277,19 +264,19 @@ SM_A::State SM_A::download_A5()
     emit sig_A5_entered();
     QString why;
     if (!image_file_intact(&why)) {
-        end_download(Written::nothing);
+        end_download();
         QString const message = QStringLiteral("Download refused: ") + why;
         qWarning().noquote() << message;
-        emit sig_FwDownloadRefused(message);
+        emit sig_FwDownloadRefused(message, current_device.serial);
         return State::A2;
     }
     // A write whose read-back could not be stored could never be verified.
     if (!DFU::folder_has_room(image.size())) {
-        end_download(Written::nothing);
+        end_download();
         qWarning() << "Download not started: no room for its read-back";
         return folder_full(true);
     }
-    emit sig_FwDownloading();
+    emit sig_FwDownloading(current_device.serial);
     int reached = 0;
     int code = -1;
     {
@@ -303,15 +290,15 @@ SM_A::State SM_A::download_A5()
                                           });
     }
     bool const whole = code == 0 || reached >= 100;
-    end_download(whole ? Written::whole : Written::partly);
-    emit sig_FwDownloaded(whole);
+    end_download();
+    emit sig_FwDownloaded(whole, current_device.serial);
     return State::A0;
 }
 
 SM_A::State SM_A::compare_A6()
 {
     emit sig_A6_entered();
-    emit sig_FwUploading();
+    emit sig_FwUploading(current_device.serial);
     bool matches = false;
     bool const room = DFU::folder_has_room(image.size());
     if (room) {
@@ -325,8 +312,6 @@ SM_A::State SM_A::compare_A6()
     {
         std::lock_guard<std::mutex> lock(mutex);
         verifying = false;
-        if (room && !stopping)
-            written = Written::nothing; // checked: the result tells what the lamp holds
     }
     if (is_stopping()) // a read-back ended by the stop tells nothing of the lamp
         return State::Leave;
@@ -335,10 +320,10 @@ SM_A::State SM_A::compare_A6()
         return folder_full(false);
     if (matches) {
         qDebug() << "Uploaded FW matches";
-        emit sig_FwUploadedMatches();
+        emit sig_FwUploadedMatches(current_device.serial);
     } else {
         qDebug() << "Uploaded FW does not match";
-        emit sig_FwUploadedDiffers();
+        emit sig_FwUploadedDiffers(current_device.serial);
     }
     return State::A2;
 }

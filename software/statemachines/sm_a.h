@@ -30,14 +30,6 @@ public:
         DownloadFW = 1,
         UploadAndCompareFW = 2,
     };
-    // What the last download left on the device, until its read-back or another device.
-    enum class Written
-    {
-        nothing,
-        whole,  // dfu-util's progress reached the image's end
-        partly, // the download ended before that
-    };
-
     SM_A(QString dfu_file_path, QString bin_file_path, QString uploaded_file_path,
          QObject* parent = nullptr);
     // Stops the loop and waits for it; a device operation under way is finished first.
@@ -58,8 +50,6 @@ public:
     bool is_downloading();
     // Whether a read-back has been taken up and not yet ended.
     bool is_verifying();
-    // Recorded under the mutex before is_downloading() turns false.
-    Written last_download();
     // Whether any worker of the process is downloading; safe to call from a signal handler.
     static bool any_download_running();
 
@@ -73,31 +63,32 @@ public:
     QByteArray image;
 
 signals:
+    // Every report about one device ends with that device's serial number.
     void sig_NoDevConn();
     // info is the worker's record of the device as it was when the signal was emitted; the
     // flow classifies this copy, never the worker's own record.
     void sig_DevConn(DFU::DeviceInfo const& info);
     void sig_scanning();
-    void sig_readingInfo();
-    void sig_DeviceError(QString message);
-    void sig_FwDownloading();
+    void sig_readingInfo(QString serial);
+    void sig_DeviceError(QString message, QString serial);
+    void sig_FwDownloading(QString serial);
     // written: the whole image reached the device (dfu-util's progress reached its end, even
     // when it then failed on the device's restart); false: the write did not complete.
-    void sig_FwDownloaded(bool written);
-    void sig_FwUploading();
-    void sig_FwUploadedDiffers();
-    void sig_FwUploadedMatches();
+    void sig_FwDownloaded(bool written, QString serial);
+    void sig_FwUploading(QString serial);
+    void sig_FwUploadedDiffers(QString serial);
+    void sig_FwUploadedMatches(QString serial);
     // The share of the running download or read-back done so far, 0 to 100.
     void sig_FwProgress(int percent);
     // The download was not started: the image file differs from the carried image.
-    void sig_FwDownloadRefused(QString message);
+    void sig_FwDownloadRefused(QString message, QString serial);
     // What keeps the scans from finding the one device, each time it changes.
     void sig_ScanProblem(DFU::ScanProblem problem);
     // A dump or the read-back could not be stored in folder (the one that holds the working
     // folder), which needs this many bytes free
     // for reading and checking a device; before_write: the download was not started for
     // lack of room for its read-back. The device is not read again while it stays.
-    void sig_FolderFull(QString folder, qint64 needed, bool before_write);
+    void sig_FolderFull(QString folder, qint64 needed, bool before_write, QString serial);
     void sig_A0_entered();
     void sig_A1_entered();
     void sig_A2_entered();
@@ -135,7 +126,7 @@ private:
     // stop was requested before or during the pause.
     bool pause(int ms, bool until_command = false);
     Command take_command();
-    void end_download(Written written);
+    void end_download();
     bool image_file_intact(QString* why) const;
     void debug_handler(char const* name, bool quiet);
 
@@ -151,8 +142,6 @@ private:
     bool stopping = false;
     bool downloading = false;
     bool verifying = false;
-    Written written = Written::nothing;
-    QString written_serial; // the device of the last download, even once it has gone
     static std::atomic<int> downloads_running;
     // Guards command, command_connection, stopping, downloading and verifying: whether a
     // download runs is decided under it. A standard mutex rather than QMutex, whose futex-based locking is

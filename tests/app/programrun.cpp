@@ -12,6 +12,7 @@
 #include <QRegularExpression>
 
 #include <csignal>
+#include <sys/prctl.h>
 
 #include <unistd.h>
 
@@ -23,6 +24,7 @@ qint64 epoch_ms()
 void ProgramRun::Process::setupChildProcess()
 {
     ::setpgid(0, 0);
+    ::prctl(PR_SET_PDEATHSIG, SIGKILL); // a test killed at its time limit leaves none behind
     if (inChild)
         inChild();
 }

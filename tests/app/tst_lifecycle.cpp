@@ -200,10 +200,12 @@ void tst_Lifecycle::initTestCase()
     });
     add(QStringLiteral("Escape, then the write fails"), M::halfWrite, escape,
         [](EmulatedDevice& d) { d.setFault(QStringLiteral("err_write"), QStringLiteral("0x08070000")); });
+    add(QStringLiteral("close, then the write fails"), M::halfWrite, once([](ProgramRun& r) { r.send("close"); }),
+        [](EmulatedDevice& d) { d.setFault(QStringLiteral("err_write"), QStringLiteral("0x08070000")); });
     add(QStringLiteral("Escape, then the lamp leaves without an answer"), M::halfWrite, escape,
         [](EmulatedDevice& d) { d.setFault(QStringLiteral("vanish_on_leave")); });
     add(QStringLiteral("Escape after a failed write, the lamp back"), M::clicked,
-        [](ProgramRun& r) { return r.status().startsWith("The upgrade did not take effect") && (r.send("escape"), true); },
+        [](ProgramRun& r) { return r.status().startsWith("The last firmware write did not complete") && (r.send("escape"), true); },
         [](EmulatedDevice& d) { d.setFault(QStringLiteral("err_write"), QStringLiteral("0x08000000")); });
     auto const close = once([](ProgramRun& r) { r.send("close"); });
     add(QStringLiteral("close on the click"), M::clicked, close);
@@ -469,6 +471,8 @@ void tst_Lifecycle::stopTellsWhatTheLampHas_data()
     QTest::newRow("Escape after a failed check") << "The firmware check failed: the lamp's firmware differs from this tool's, and the tool" << true;
     QTest::newRow("Escape, then the write fails") << "The firmware write did not complete:" << false;
     QTest::newRow("Escape after a failed write, the lamp back") << "The firmware write did not complete:" << false;
+    // The window was closed in the belief that the write would finish: it stays to say so.
+    QTest::newRow("close, then the write fails") << "The firmware write did not complete:" << false;
     QTest::newRow("Escape, then the lamp leaves without an answer")
         << "The firmware was written, but not checked:" << true;
 }

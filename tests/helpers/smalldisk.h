@@ -7,7 +7,10 @@
 
 #include <cerrno>
 #include <cstring>
+#include <fcntl.h>
 #include <sys/mount.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 // A file system of a few kilobytes (tmpfs) on a temporary folder while alive, to run out of
 // disk space on purpose. Mounting needs root; where the machine refuses, reason() says why
@@ -20,7 +23,7 @@ public:
         QByteArray const options = "size=" + QByteArray::number(kilobytes) + "k,mode=0777";
         QByteArray const target = QFile::encodeName(folder.path());
         if (::mount("tmpfs", target.constData(), "tmpfs", 0, options.constData()) == 0)
-            mounted = true;
+            mounted = unmountAtTheEnd(target);
         else
             why = QStringLiteral("cannot mount a small tmpfs: %1")
                       .arg(QString::fromLocal8Bit(std::strerror(errno)));
@@ -39,6 +42,30 @@ public:
     QString filePath(QString const& name) const { return folder.filePath(name); }
 
 private:
+    // However this process ends (killed at a time limit too), a process of its own then
+    // unmounts the disk: it waits for the end of a pipe that only this process holds. Not a
+    // child of this one, whose children are killed with it.
+    static bool unmountAtTheEnd(QByteArray const& target)
+    {
+        int ends[2];
+        if (::pipe2(ends, O_CLOEXEC) != 0)
+            return true;
+        if (pid_t const child = ::fork(); child == 0) { // async-signal-safe calls only
+            if (::fork() == 0) {
+                char byte;
+                ::close(ends[1]);
+                while (::read(ends[0], &byte, 1) > 0 || errno == EINTR) {
+                }
+                ::umount2(target.constData(), MNT_DETACH);
+            }
+            ::_exit(0);
+        } else if (child > 0) {
+            ::waitpid(child, nullptr, 0);
+        }
+        ::close(ends[0]);
+        return true;
+    }
+
     QTemporaryDir folder;
     bool mounted = false;
     QString why;

@@ -53,18 +53,22 @@ void TestSleepInhibitor::initTestCase()
     if (!QFileInfo(mockPython).isExecutable() ||
         QProcess::execute(mockPython, {QStringLiteral("-c"), QStringLiteral("import dbusmock")}) != 0)
         QSKIP("python3-dbusmock is not installed");
-    bus.start(QStringLiteral("dbus-daemon"),
-              {QStringLiteral("--session"), QStringLiteral("--nofork"),
-               QStringLiteral("--print-address=1")});
+    // Both end with the test, however it ends (killed at a time limit too).
+    QStringList const withTheTest{QStringLiteral("--pdeathsig"), QStringLiteral("KILL")};
+    bus.start(QStringLiteral("setpriv"),
+              withTheTest + QStringList{QStringLiteral("dbus-daemon"), QStringLiteral("--session"),
+                                        QStringLiteral("--nofork"),
+                                        QStringLiteral("--print-address=1")});
     QVERIFY(bus.waitForReadyRead(10000));
     QByteArray const address = bus.readLine().trimmed();
     QVERIFY(!address.isEmpty());
     // Read by the program's first use of the system bus, which happens in this test only.
     qputenv("DBUS_SYSTEM_BUS_ADDRESS", address);
     logind.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    logind.start(mockPython, {QStringLiteral("-m"), QStringLiteral("dbusmock"),
-                              QStringLiteral("--system"), QStringLiteral("--template"),
-                              QStringLiteral("logind")});
+    logind.start(QStringLiteral("setpriv"),
+                 withTheTest + QStringList{mockPython, QStringLiteral("-m"),
+                                           QStringLiteral("dbusmock"), QStringLiteral("--system"),
+                                           QStringLiteral("--template"), QStringLiteral("logind")});
     QDBusConnection system = QDBusConnection::systemBus();
     QVERIFY(system.isConnected());
     QTRY_VERIFY_WITH_TIMEOUT(system.interface()->isServiceRegistered(

@@ -175,12 +175,15 @@ private slots:
         QCOMPARE(f->log->count("DeviceError"), 1);
     }
 
+    // A command wakes the pause of a connected device: the long poll pause is cut short.
     void download_while_idle_starts_over()
     {
+        f->worker->poll_pause_ms = 600000;
         f->plug_product("C3");
         f->worker->start();
-        QTRY_COMPARE_WITH_TIMEOUT(f->log->count("DevConn"), 1, wait_ms);
+        QTRY_VERIFY_WITH_TIMEOUT(f->log->from("DevConn").contains("A4"), wait_ms);
         f->worker->set_command(SM_A::DownloadFW, f->connection());
+        QTRY_VERIFY_WITH_TIMEOUT(f->log->names().contains("A5"), 1000);
         QTRY_COMPARE_WITH_TIMEOUT(f->log->count("DevConn"), 2, wait_ms);
         QVERIFY(f->stops_within(5000));
 

@@ -75,9 +75,9 @@ private:
         else if (name == QLatin1String("NoDevConn"))
             emit worker->sig_NoDevConn();
         else if (name == QLatin1String("Matches"))
-            emit worker->sig_FwUploadedMatches();
+            emit worker->sig_FwUploadedMatches(differing.serial);
         else if (name == QLatin1String("Differs"))
-            emit worker->sig_FwUploadedDiffers();
+            emit worker->sig_FwUploadedDiffers(differing.serial);
         else if (name == QLatin1String("DoDownload"))
             flow->do_download();
         QCoreApplication::processEvents();
