@@ -4,10 +4,12 @@
 
 #include "appobjects.h"
 #include "lifecycle.h"
+#include "logrecord.h"
 #include "sim/simulator.h"
 #include "startup.h"
 #include "statemachines/sm_a.h"
 #include "statemachines/sm_b.h"
+#include "supportreport.h"
 #include "termination.h"
 
 #include <QCommandLineParser>
@@ -26,13 +28,14 @@ namespace bench {
 namespace {
 
 char const* const usage_text =
-    "Usage: kalvora-upgrade-cli [-s] [--count N] [--wait SECONDS] [--help]\n"
+    "Usage: kalvora-upgrade-cli [-s] [--count N] [--wait SECONDS] [--report FILE] [--help]\n"
     "Upgrades N Kalvora Rel-41 lamps (default 1), one after another, without a window.\n"
     "Each lamp is written when it is found with another firmware revision, then read back\n"
     "and compared byte for byte. Standard output holds one JSON object a line.\n"
     "  -s               use the simulated lamp instead of a real one\n"
     "  --count N        the number of lamps to handle\n"
     "  --wait SECONDS   give up on a lamp that is not found within this time\n"
+    "  --report FILE    write a support report to FILE when the run ends\n"
     "  --help           show this text\n"
     "Exit status: 0 every lamp verified, 1 start-up failure, 2 usage, 3 wrong product or blank\n"
     "record, 4 unreadable, 5 check failed, 6 write failed or no effect, 7 no permission,\n"
@@ -51,8 +54,10 @@ int run(int argc, char** argv, int events)
                                          QStringLiteral("1"));
     QCommandLineOption const waitOption(QStringLiteral("wait"), QString(),
                                         QStringLiteral("SECONDS"), QStringLiteral("0"));
+    QCommandLineOption const reportOption(QStringLiteral("report"), QString(),
+                                          QStringLiteral("FILE"));
     QCommandLineOption const help(QStringList{QStringLiteral("h"), QStringLiteral("help")});
-    parser.addOptions({simulated, countOption, waitOption, help});
+    parser.addOptions({simulated, countOption, waitOption, reportOption, help});
     bool count_ok = false;
     bool wait_ok = false;
     bool const parsed = parser.parse(app.arguments());
@@ -68,7 +73,7 @@ int run(int argc, char** argv, int events)
                                   .arg(parser.positionalArguments().first())
                         : !count_ok || count <= 0
                             ? QStringLiteral("bad value for --count: %1").arg(parser.value(countOption))
-                        : !wait_ok || wait < 0
+                        : !wait_ok || wait < 0 || (parser.isSet(waitOption) && wait == 0)
                             ? QStringLiteral("bad value for --wait: %1").arg(parser.value(waitOption))
                             : QString();
     if (!bad.isEmpty()) {
@@ -76,6 +81,7 @@ int run(int argc, char** argv, int events)
         return usage;
     }
     simulator::use = parser.isSet(simulated);
+    log_record::install(); // kept for a support report, passed on to standard error
 
     // First, so that a signal at any later moment removes what start-up puts on disk.
     install_termination_handlers(&app, [](int sig) {
@@ -95,7 +101,16 @@ int run(int argc, char** argv, int events)
     app.exec();
     end_termination_delivery();
     lamps = nullptr;
+    // Also after a signal, while the working folder is there; a report that cannot be written
+    // does not change the status.
+    QString const report = parser.isSet(reportOption)
+                               ? support_report::make(support_report::of_this_program())
+                               : QString();
     tear_down(0);
+    QString why;
+    if (!report.isEmpty() && !support_report::save(parser.value(reportOption), report, &why))
+        std::fprintf(stderr, "kalvora-upgrade-cli: the support report could not be written to %s: %s\n",
+                     qPrintable(parser.value(reportOption)), qPrintable(why));
     return handled.exitStatus();
 }
 
@@ -132,14 +147,11 @@ Lamps::Lamps(int count, int wait_seconds, int events)
     });
     connect(sm_A, &SM_A::sig_ScanProblem, this, [this](DFU::ScanProblem now) {
         problemLasts.stop();
+        permissionReported = permissionReported && now == DFU::ScanProblem::access_refused;
         if (now == DFU::ScanProblem::access_refused)
             problemLasts.start();
-        if (now == DFU::ScanProblem::several_devices && serial.isEmpty() &&
-            !std::exchange(severalSaid, true))
-            std::fprintf(stderr,
-                         "kalvora-upgrade-cli: more than one device in bootloader mode is "
-                         "connected: lamp %d is read once it is the only one\n",
-                         lamp);
+        if (now == DFU::ScanProblem::several_devices && serial.isEmpty())
+            saySeveral();
     });
     connect(lifecycle, &Lifecycle::stopped, this, &Lamps::stopped);
     nextLamp();
@@ -162,14 +174,31 @@ void Lamps::write(QJsonObject const& event)
 
 void Lamps::nextLamp()
 {
+    QString const previous = std::exchange(serial, QString());
     ++lamp;
-    serial.clear();
     lastPercent = -1;
     severalSaid = false;
     if (waitMs > 0)
         wait.start(waitMs);
-    if (lampAccount->scanProblem() == DFU::ScanProblem::access_refused)
+    DFU::ScanProblem const problem = lampAccount->scanProblem();
+    if (problem == DFU::ScanProblem::access_refused && !permissionReported)
         problemLasts.start(); // it came while the previous lamp was handled
+    else if (problem == DFU::ScanProblem::several_devices)
+        saySeveral();
+    // A lamp read while the previous one was handled, never handled itself.
+    LampAccount::Lamp const* read = lampAccount->lamp(lampAccount->lastRead());
+    if (read && read->connected && read->serial != previous && !resulted.contains(read->serial) &&
+        read->outcome != Outcome::none)
+        claim(read->serial, read->outcome);
+}
+
+void Lamps::saySeveral()
+{
+    if (!std::exchange(severalSaid, true))
+        std::fprintf(stderr,
+                     "kalvora-upgrade-cli: more than one device in bootloader mode is connected: "
+                     "lamp %d is read once it is the only one\n",
+                     lamp);
 }
 
 // What the account concluded about a lamp: the lamp under way, or one that may become it.
@@ -177,16 +206,16 @@ void Lamps::concluded(QString const& lampSerial, Outcome outcome)
 {
     if (finishing)
         return;
-    if (serial.isEmpty() && resulted.value(lampSerial, true))
+    if (serial.isEmpty() && resulted.value(lampSerial, true) && !finishing)
         claim(lampSerial, outcome);
     else if (lampSerial != serial)
         return; // another lamp than the one under way, or one that has its result
-    else if (row(outcome).result)
+    else if (outcome == Outcome::written && waitMs > 0)
+        wait.start(waitMs); // for it to come back and be read back
+    else if (wait.stop(), row(outcome).result)
         result(outcome);
     else if (outcome == Outcome::upgradable) // back before its write was started
         click();
-    else if (outcome == Outcome::written && waitMs > 0)
-        wait.start(waitMs); // for it to come back and be read back
 }
 
 // A lamp without a result yet (or whose write was never started) becomes the lamp under way.
@@ -233,10 +262,12 @@ void Lamps::result(Outcome outcome)
            {"lamp", lamp},
            {"serial", serial.isEmpty() ? QJsonValue() : QJsonValue(serial)},
            {"result", r.result}});
+    // Taken again: a lamp never written that could not be read, or whose write was not started.
     if (!serial.isEmpty())
-        resulted.insert(serial, outcome == Outcome::folderFull ||
-                                    outcome == Outcome::folderFullWrite ||
-                                    outcome == Outcome::refused);
+        resulted.insert(serial, lampAccount->lamp(serial)->holds == LampAccount::Holds::untouched &&
+                                    (outcome == Outcome::unreadable || outcome == Outcome::folderFull ||
+                                     outcome == Outcome::folderFullWrite || outcome == Outcome::refused));
+    permissionReported = permissionReported || outcome == Outcome::noPermission;
     if (status == ok)
         status = r.exit;
     if (++results >= count) {

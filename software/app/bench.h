@@ -51,6 +51,7 @@ private:
     void concluded(QString const& lampSerial, Outcome outcome);
     void claim(QString const& lampSerial, Outcome outcome);
     void click();
+    void saySeveral(); // once a lamp
     void result(Outcome outcome);
     void stopped();
 
@@ -68,6 +69,7 @@ private:
     int status = ok;
     int signal = 0;
     bool severalSaid = false;
+    bool permissionReported = false; // until the refused access clears
     QTimer wait; // for a lamp (and for it to come back after its write)
     // A refused access counts once it has lasted: udev gives a new device its permissions a
     // moment after it appears.

@@ -65,6 +65,19 @@ char const* name(Outcome outcome)
     return names[int(outcome)];
 }
 
+char const* name(LampAccount::Holds holds)
+{
+    switch (holds) {
+    case LampAccount::Holds::untouched: return "untouched by this tool";
+    case LampAccount::Holds::writtenPartly: return "written partly: the write did not complete";
+    case LampAccount::Holds::writtenWhole: return "written whole, not checked";
+    case LampAccount::Holds::verified: return "verified: the carried firmware";
+    case LampAccount::Holds::checkFailed: return "check failed: not the carried firmware";
+    case LampAccount::Holds::noEffect: return "written whole, without effect";
+    }
+    return "?";
+}
+
 LampAccount::LampAccount(SM_A* worker, QObject* parent) : QObject(parent)
 {
     connect(worker, &SM_A::sig_readingInfo, this, [this](QString const& serial) {
@@ -104,6 +117,10 @@ LampAccount::LampAccount(SM_A* worker, QObject* parent) : QObject(parent)
     });
     connect(worker, &SM_A::sig_ScanProblem, this,
             [this](DFU::ScanProblem now) { problem = now; });
+    connect(worker, &SM_A::sig_ListRun, this,
+            [this](QString const& output, QString const& errors, QString const& conclusion) {
+                listRun = {output, errors, conclusion, QDateTime::currentDateTime()};
+            });
 }
 
 // The flow classifies the lamp read last. It offers install (or says that it cannot) before

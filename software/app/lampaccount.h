@@ -96,6 +96,15 @@ public:
         QList<QPair<Outcome, QDateTime>> history; // every conclusion, with its time
     };
 
+    // The worker's last list run: what dfu-util printed and what the scan concluded.
+    struct ListRun
+    {
+        QString output;
+        QString errorOutput;
+        QString conclusion;
+        QDateTime at;
+    };
+
     // Connects to the worker before anything else does, so it must exist before the flow.
     explicit LampAccount(SM_A* worker, QObject* parent = nullptr);
     void follow(SM_B* flow);
@@ -108,6 +117,7 @@ public:
     // What a stop leaves the lamp with.
     Outcome afterStop(QString const& serial) const;
     DFU::ScanProblem scanProblem() const { return problem; }
+    ListRun lastListRun() const { return listRun; }
 
 signals:
     // After each conclusion about the lamp is recorded.
@@ -125,4 +135,7 @@ private:
     QStringList order;
     QString last;
     DFU::ScanProblem problem = DFU::ScanProblem::none;
+    ListRun listRun;
 };
+
+char const* name(LampAccount::Holds holds); // for the log and a support report

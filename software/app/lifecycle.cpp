@@ -64,6 +64,8 @@ void Lifecycle::settle()
 {
     settled = true;
     waitForWorker();
+    // The worker has ended: what it reported last is queued, and the account must have it.
+    QCoreApplication::sendPostedEvents(account, QEvent::MetaCall);
     Outcome const leftWith = account->afterStop(account->lastRead());
     qInfo() << "sm_A stopped; the lamp is left with" << name(leftWith);
     // A window closed in the belief that the write would finish stays when it did not, to say

@@ -11,6 +11,7 @@
 #include "gui/logwindow.h"
 #include "gui/mainwindow.h"
 #include "lifecycle.h"
+#include "logrecord.h"
 #include "options.h"
 #include "sim/simulator.h"
 #include "statemachines/sm_a.h"
@@ -215,11 +216,12 @@ bool GUI_init()
 {
     // First, so that a signal at any later moment removes what start-up puts on disk.
     install_termination_handlers(qApp, on_termination_signal);
+    log_record::install(); // kept for a support report, passed on to standard error
     parse_arguments(qApp);
     support::setup_fonts();
     logWindow = new LogWindow(nullptr);
     if (use_log_window)
-        qInstallMessageHandler(logWindowMessageHandler);
+        log_record::install(logWindowMessageHandler);
     QString failure;
     if (!prepare_device_side(&failure)) {
         report_startup_failure(failure);

@@ -3,6 +3,8 @@
 #include "appobjects.h"
 #include "lampaccount.h"
 #include "lifecycle.h"
+#include "logrecord.h"
+#include "supportreport.h"
 #include "gui/installbutton.h"
 #include "gui/logwindow.h"
 #include "gui/mainwindow.h"
@@ -14,6 +16,7 @@
 #include <QDebug>
 #include <QLabel>
 #include <QLocale>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QShortcut>
 #include <QTimer>
@@ -213,7 +216,24 @@ void connect_worker_reports(ProgressBar* bar)
     });
 }
 
-void add_log_window_shortcuts()
+// Asks where to save a support report and saves it there; a failed write says why.
+void save_support_report(QWidget* parent)
+{
+    QString const file = logWindow->dialog->askSaveFileName(
+        parent, QObject::tr("Save Support Report"), support_report::proposed_file_name(),
+        QObject::tr("Text Files (*.txt);;All Files (*)"));
+    QString why;
+    if (file.isEmpty() ||
+        support_report::save(file, support_report::make(support_report::of_this_program()), &why))
+        return;
+    qWarning().noquote() << "The support report could not be saved:" << why;
+    QMessageBox::warning(parent, QObject::tr("Support Report"),
+                         QObject::tr("The support report could not be saved as %1: %2. Nothing "
+                                     "was written there.")
+                             .arg(file, why));
+}
+
+void add_shortcuts()
 {
     QKeySequence const keys(Qt::CTRL | Qt::Key_L);
     auto* onMain = new QShortcut(keys, mainWindow, nullptr, nullptr, Qt::WindowShortcut);
@@ -224,6 +244,13 @@ void add_log_window_shortcuts()
     };
     QObject::connect(onMain, &QShortcut::activated, onMain, toggle, Qt::DirectConnection);
     QObject::connect(onLog, &QShortcut::activated, onLog, toggle, Qt::DirectConnection);
+    // The support report: Ctrl+Shift+S in the main window, a button in the log window.
+    auto* report = new QShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S), mainWindow,
+                                 nullptr, nullptr, Qt::WindowShortcut);
+    QObject::connect(report, &QShortcut::activated, mainWindow,
+                     [] { save_support_report(mainWindow); });
+    QObject::connect(logWindow->dialog->reportButton, &QPushButton::clicked, logWindow->dialog,
+                     [] { save_support_report(logWindow->dialog); });
 }
 
 } // namespace
@@ -239,7 +266,7 @@ void add_connections(QApplication* app)
 {
     MainWindow* window = mainWindow;
     QObject::connect(window, &MainWindow::finished, window, [] {
-        qInstallMessageHandler(nullptr);
+        log_record::install(); // to standard error again, still kept for a support report
         qInfo() << "Msg-handler reset";
     }, Qt::DirectConnection);
     QObject::connect(window, &MainWindow::finished, window,
@@ -267,5 +294,5 @@ void add_connections(QApplication* app)
     connect_progress(bar, watch);
     connect_lifecycle(bar, watch);
     connect_worker_reports(bar);
-    add_log_window_shortcuts();
+    add_shortcuts();
 }

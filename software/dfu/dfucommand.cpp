@@ -183,9 +183,12 @@ QString const expected_output_of_execution_test = QStringLiteral(
     "Please report bugs to http://sourceforge.net/p/dfu-util/tickets/\n\n");
 #endif
 
+QString execution_test_output;
+
 TestOutcome run_execution_test()
 {
     auto [code, output] = run_command_for_at_most(version, execution_test_limit_ms);
+    execution_test_output = output;
     if (support_misc::compiled_for_platform(support_misc::Platform::windows))
         output = support_misc::remove_carriage_returns(output, QChar(u'\r'));
     bool const as_expected = output == expected_output_of_execution_test;

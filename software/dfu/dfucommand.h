@@ -64,6 +64,8 @@ constexpr int execution_test_limit_ms = 10000;
 enum class TestOutcome { passed, unexpected_output, not_run };
 // not_run: dfu-util could not be started, crashed or did not end within its limit.
 TestOutcome run_execution_test();
+// What the last execution test printed (for a support report).
+extern QString execution_test_output;
 bool execution_test(); // run_execution_test() == passed
 QString full_path();
 QString basename();

@@ -4,6 +4,7 @@
 #include "dfuutilparser.h"
 
 #include <QRegularExpression>
+#include <QStringList>
 
 namespace DFU {
 
@@ -30,9 +31,32 @@ ScanResult make_scan()
 {
     QString error_output;
     auto const [code, output] = run_command(list, {}, {}, &error_output);
-    if (code != 0)
-        return ScanResult{};
-    return scan_for_devices(output, error_output);
+    ScanResult scan = code == 0 ? scan_for_devices(output, error_output) : ScanResult{};
+    scan.exit_code = code;
+    scan.output = output;
+    scan.error_output = error_output;
+    return scan;
+}
+
+QString conclusion(ScanResult const& scan)
+{
+    QStringList serials;
+    for (DeviceItem const& device : scan.devices)
+        serials << device.serial;
+    if (scan.exit_code != 0)
+        return QStringLiteral("the list run failed (exit code %1)").arg(scan.exit_code);
+    switch (scan.problem) {
+    case ScanProblem::access_refused:
+        return QStringLiteral("a bootloader is connected that this user may not open");
+    case ScanProblem::several_devices:
+        return QStringLiteral("several devices in bootloader mode: %1").arg(serials.join(", "));
+    case ScanProblem::none:
+        break;
+    }
+    if (scan.error == 0)
+        return QStringLiteral("one lamp: %1").arg(serials.join(QString()));
+    return serials.isEmpty() ? QStringLiteral("no device")
+                             : QStringLiteral("no usable device: %1").arg(serials.join(", "));
 }
 
 } // namespace DFU

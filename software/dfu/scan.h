@@ -24,7 +24,14 @@ struct ScanResult
     int error = 1; // 0 only for exactly one valid device
     std::vector<DeviceItem> devices;
     ScanProblem problem = ScanProblem::none;
+    // The list run itself: its exit code (-1: it did not end normally) and what it printed.
+    int exit_code = 0;
+    QString output;
+    QString error_output;
 };
+
+// What a scan concluded, in words, for a support report.
+QString conclusion(ScanResult const& scan);
 
 // From the list run's standard output and standard error.
 ScanResult scan_for_devices(QString const& output, QString const& error_output = {});

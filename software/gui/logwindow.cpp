@@ -85,6 +85,7 @@ LogWindowDialog::LogWindowDialog(QWidget* parent)
     textBrowser = new QTextBrowser(this);
     clearButton = new QPushButton(tr("clear"), this);
     saveButton = new QPushButton(tr("save output"), this);
+    reportButton = new QPushButton(tr("save support report"), this);
     hideButton = new QPushButton(tr("hide log"), this);
 
     auto* buttons = new QHBoxLayout;
@@ -92,6 +93,7 @@ LogWindowDialog::LogWindowDialog(QWidget* parent)
     buttons->addStretch(10);
     buttons->addWidget(clearButton);
     buttons->addWidget(saveButton);
+    buttons->addWidget(reportButton);
     buttons->addWidget(hideButton);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(textBrowser);

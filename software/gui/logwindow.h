@@ -45,6 +45,7 @@ public:
     QTextBrowser* textBrowser = nullptr;
     QPushButton* clearButton = nullptr;
     QPushButton* saveButton = nullptr;
+    QPushButton* reportButton = nullptr; // "save support report": the wiring saves it
     QPushButton* hideButton = nullptr;
 
     // Asks for the file to save to (parent, caption, proposed file, filter); an empty name

@@ -179,11 +179,19 @@ bool SM_A::is_current_device(DFU::ScanResult const& scan) const
            scan.devices.front().serial == current_device.serial;
 }
 
+DFU::ScanResult SM_A::scan()
+{
+    DFU::ScanResult found = DFU::make_scan();
+    if (!is_stopping())
+        emit sig_ListRun(found.output, found.error_output, DFU::conclusion(found));
+    return found;
+}
+
 SM_A::State SM_A::scan_A2()
 {
     emit sig_A2_entered();
     emit sig_scanning();
-    DFU::ScanResult const scan = DFU::make_scan();
+    DFU::ScanResult const scan = this->scan();
     if (is_stopping())
         return State::Leave;
     if (scan.problem != scan_problem) {
@@ -336,7 +344,7 @@ SM_A::State SM_A::faulty_device_A7()
     while (true) {
         if (is_stopping() || !pause(poll_pause_ms))
             return State::Leave;
-        if (!is_current_device(DFU::make_scan()))
+        if (!is_current_device(scan()))
             return State::A0;
     }
 }

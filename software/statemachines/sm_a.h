@@ -84,6 +84,8 @@ signals:
     void sig_FwDownloadRefused(QString message, QString serial);
     // What keeps the scans from finding the one device, each time it changes.
     void sig_ScanProblem(DFU::ScanProblem problem);
+    // After every list run: what dfu-util printed and what the scan concluded.
+    void sig_ListRun(QString output, QString error_output, QString conclusion);
     // A dump or the read-back could not be stored in folder (the one that holds the working
     // folder), which needs this many bytes free
     // for reading and checking a device; before_write: the download was not started for
@@ -121,6 +123,7 @@ private:
     State compare_A6();
     State faulty_device_A7();
     bool is_current_device(DFU::ScanResult const& scan) const;
+    DFU::ScanResult scan();
     State folder_full(bool before_write);
     // Sleeps up to ms, or until a command is set when until_command; returns false when a
     // stop was requested before or during the pause.

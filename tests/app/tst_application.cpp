@@ -111,7 +111,9 @@ void tst_Application::upgradeFlow()
             QTRY_COMPARE_WITH_TIMEOUT(bar->format(), QStringLiteral("FW differs"), timeout);
             QVERIFY(!bar->isVisible());
             expectEndState(QStringLiteral("The firmware check failed: the lamp's firmware differs "
-                                          "from this tool's. Click to try again."),
+                                          "from this tool's. Click to try again. If it happens "
+                                          "again, save a support report (Ctrl+Shift+S) and "
+                                          "send it to support."),
                            true);
             QVERIFY(sm_B->configuration().contains(sm_B->B7));
         }

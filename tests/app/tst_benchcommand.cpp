@@ -8,6 +8,7 @@
 #include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QSysInfo>
 #include <QtTest>
 
 #include <csignal>
@@ -43,6 +44,8 @@ void tst_BenchCommand::lamps_data()
     QTest::newRow("lamp 1's write breaks off, then lamp 2")
         << 0x04 << "err_write" << two << "write_failed,verified" << 6;
     QTest::newRow("SIGTERM half-way") << 0x04 << QString() << none << "written_unchecked" << 143;
+    QTest::newRow("one lamp, a support report")
+        << 0x04 << QString() << QStringList{"--report", "report.txt"} << "verified" << 0;
     QTest::newRow("simulator, no display") << 0x04 << QString() << QStringList{"-s"} << "verified" << 0;
 }
 
@@ -114,6 +117,19 @@ void tst_BenchCommand::lamps()
     QVERIFY2(!kinds.contains(QString()), run.describe());
     QCOMPARE(kinds.last(), QStringLiteral("result"));
     QCOMPARE(got.join(QLatin1Char(',')), results);
+    if (arguments.contains(QStringLiteral("--report"))) { // nothing private in it
+        QFile file(QDir(run.directory()).filePath(QStringLiteral("report.txt")));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QString const report = QString::fromUtf8(file.readAll());
+        QFile osRelease(QStringLiteral("/etc/os-release"));
+        osRelease.open(QIODevice::ReadOnly);
+        QString const pretty = QString::fromUtf8(osRelease.readAll()).section("PRETTY_NAME=\"", 1).section('"', 0, 0);
+        for (QString const& part : {QStringLiteral("serial 376235643036, product Rel-41, revisions read: C3, C4"),
+                                    QStringLiteral(" verified\n"), QStringLiteral("dfu-util: dfu-util 0.11"), pretty})
+            QVERIFY2(report.contains(part), qPrintable(part));
+        for (QString const& secret : {QDir::homePath(), qEnvironmentVariable("USER", "root"), QSysInfo::machineHostName()})
+            QVERIFY2(!report.contains(secret), qPrintable(secret));
+    }
     if (!arguments.contains(QStringLiteral("-s"))) // a K7 is never written
         QCOMPARE(device.flash().left(807136) == carriedFirmware(), product == 0x04);
 }

@@ -101,6 +101,15 @@ for expected in "^progress bar: Done. Disconnect USB cable." "^push button: 5. C
     grep -q "$expected" "$work/aloud" || { cat "$work/aloud"; fail "a screen reader does not read '$expected'"; }
 done
 unset QT_LINUX_ACCESSIBILITY_ALWAYS_ON
+# The support report, through its shortcut and the file dialog it opens.
+xdotool windowactivate --sync "$window" key ctrl+shift+s
+for _ in $(seq 50); do
+    timeout 5 xdotool search --onlyvisible --name "^Save Support Report\$" >/dev/null 2>&1 && break || sleep 0.2
+done
+xdotool key ctrl+a type "$work/report.txt"
+xdotool key Return
+for _ in $(seq 50); do [ -s "$work/report.txt" ] && break || sleep 0.2; done
+grep -q "holds now: verified" "$work/report.txt" || { describe_windows; fail "no support report with the verified lamp after Ctrl+Shift+S"; }
 workdir=$(workdir_of_run)
 [ -d "$workdir" ] || fail "working directory $workdir missing while running"
 closed=$SECONDS

@@ -258,7 +258,9 @@ void tst_RealDevice::readBackDiffers()
     QCOMPARE(bar->format(), QStringLiteral("FW differs"));
     QVERIFY(!bar->isVisible());
     QCOMPARE(status(), QStringLiteral("The firmware check failed: the lamp's firmware differs "
-                                      "from this tool's. Click to try again."));
+                                      "from this tool's. Click to try again. If it happens "
+                                      "again, save a support report (Ctrl+Shift+S) and send it "
+                                      "to support."));
     QVERIFY(mainWindow->installButton->isEnabled());
     QVERIFY(sm_B->configuration().contains(sm_B->B7));
     QCOMPARE(differs, 1);

@@ -81,15 +81,15 @@ namespace {
 
 int constexpr timeout = 20000; // every step takes a few seconds at the emulator's pace
 QString const checkFailed = QStringLiteral("The firmware check failed: the lamp's firmware "
-                                           "differs from this tool's. Click to try again.");
+                                           "differs from this tool's. Click to try again.") + reportHint;
 QString const unreadable = QStringLiteral("A lamp was found but could not be read. Disconnect "
                                           "it and connect it again.");
 QString const noEffectText = QStringLiteral("The upgrade did not take effect: the Rel-41 still "
                                             "does not have firmware version C4. Click to try "
-                                            "again.");
+                                            "again.") + reportHint;
 QString const incompleteText = QStringLiteral("The last firmware write did not complete: the "
                                               "Rel-41 does not have firmware version C4. Click to "
-                                              "try again.");
+                                              "try again.") + reportHint;
 QStringList const faults = {QStringLiteral("flip_readback"), QStringLiteral("stall_upload"),
                             QStringLiteral("err_erase"), QStringLiteral("err_write")};
 

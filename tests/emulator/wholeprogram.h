@@ -18,5 +18,8 @@ QByteArray carriedFirmware();
 
 inline QString const noDevice = QStringLiteral("Note: Once the update is finished");
 inline QString const done = QStringLiteral("Done. Disconnect USB cable.");
+// How a text about a failure that may come again ends.
+inline QString const reportHint = QStringLiteral(" If it happens again, save a support report "
+                                                 "(Ctrl+Shift+S) and send it to support.");
 
 } // namespace WholeProgram

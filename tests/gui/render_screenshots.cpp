@@ -53,6 +53,9 @@ std::vector<State> const states = {
     {"stopped-write-incomplete", "status_stoppedWriteIncomplete", {}, false, "", 0},
     {"stopped-before-check", "status_stoppedBeforeCheck", {}, false, "", 0},
     {"stopped-after-failed-check", "status_stoppedAfterFailedCheck", {}, false, "", 0},
+    {"write-incomplete", "status_writeIncomplete", {"Rel-41", "C4"}, true, "", 0},
+    {"stopped-after-verified", "status_stoppedAfterVerified", {}, false, "Done. Disconnect USB cable.", 100},
+    {"stopped-after-no-effect", "status_stoppedAfterNoEffect", {}, false, "", 0},
 };
 
 [[noreturn]] void fail(QString const& message)
