@@ -3,6 +3,7 @@
 #include "bench.h"
 
 #include "appobjects.h"
+#include "languages.h"
 #include "lifecycle.h"
 #include "logrecord.h"
 #include "sim/simulator.h"
@@ -27,7 +28,8 @@ namespace bench {
 
 namespace {
 
-char const* const usage_text =
+char const* const usage_text = QT_TRANSLATE_NOOP(
+    "Bench",
     "Usage: kalvora-upgrade-cli [-s] [--count N] [--wait SECONDS] [--report FILE] [--help]\n"
     "Upgrades N Kalvora Rel-41 lamps (default 1), one after another, without a window.\n"
     "Each lamp is written when it is found with another firmware revision, then read back\n"
@@ -39,7 +41,14 @@ char const* const usage_text =
     "  --help           show this text\n"
     "Exit status: 0 every lamp verified, 1 start-up failure, 2 usage, 3 wrong product or blank\n"
     "record, 4 unreadable, 5 check failed, 6 write failed or no effect, 7 no permission,\n"
-    "8 several devices, 9 folder full, 10 no lamp within the wait, 128+N signal N.\n";
+    "8 several devices, 9 folder full, 10 no lamp within the wait, 128+N signal N.\n");
+
+// A line on standard error in the user's language, and the usage when asked.
+void say(QString const& text, bool withUsage = false)
+{
+    QString const usage = withUsage ? QCoreApplication::translate("Bench", usage_text) : QString();
+    std::fprintf(stderr, "kalvora-upgrade-cli: %s\n%s", qPrintable(text), qPrintable(usage));
+}
 
 Lamps* lamps = nullptr;
 
@@ -48,6 +57,7 @@ Lamps* lamps = nullptr;
 int run(int argc, char** argv, int events)
 {
     QCoreApplication app(argc, argv);
+    install_translators(&app); // before the options, whose errors it translates
     QCommandLineParser parser;
     QCommandLineOption const simulated(QStringLiteral("s"));
     QCommandLineOption const countOption(QStringLiteral("count"), QString(), QStringLiteral("N"),
@@ -64,20 +74,22 @@ int run(int argc, char** argv, int events)
     int const count = parser.value(countOption).toInt(&count_ok);
     int const wait = parser.value(waitOption).toInt(&wait_ok);
     if (parsed && parser.isSet(help)) {
-        std::fputs(usage_text, stderr);
+        std::fputs(qPrintable(QCoreApplication::translate("Bench", usage_text)), stderr);
         return ok;
     }
     QString const bad = !parsed ? parser.errorText()
                         : !parser.positionalArguments().isEmpty()
-                            ? QStringLiteral("unexpected argument: %1")
+                            ? QCoreApplication::translate("Bench", "unexpected argument: %1")
                                   .arg(parser.positionalArguments().first())
                         : !count_ok || count <= 0
-                            ? QStringLiteral("bad value for --count: %1").arg(parser.value(countOption))
+                            ? QCoreApplication::translate("Bench", "bad value for --count: %1")
+                                  .arg(parser.value(countOption))
                         : !wait_ok || wait < 0 || (parser.isSet(waitOption) && wait == 0)
-                            ? QStringLiteral("bad value for --wait: %1").arg(parser.value(waitOption))
+                            ? QCoreApplication::translate("Bench", "bad value for --wait: %1")
+                                  .arg(parser.value(waitOption))
                             : QString();
     if (!bad.isEmpty()) {
-        std::fprintf(stderr, "kalvora-upgrade-cli: %s\n%s", qPrintable(bad), usage_text);
+        say(bad, true);
         return usage;
     }
     simulator::use = parser.isSet(simulated);
@@ -90,7 +102,7 @@ int run(int argc, char** argv, int events)
     });
     QString failure;
     if (!prepare_device_side(&failure) || !desired_firmware_known(&failure)) {
-        std::fprintf(stderr, "kalvora-upgrade-cli: %s\n", qPrintable(failure));
+        say(failure);
         return startup_failure;
     }
     create_worker_and_flow();
@@ -109,8 +121,8 @@ int run(int argc, char** argv, int events)
     tear_down(0);
     QString why;
     if (!report.isEmpty() && !support_report::save(parser.value(reportOption), report, &why))
-        std::fprintf(stderr, "kalvora-upgrade-cli: the support report could not be written to %s: %s\n",
-                     qPrintable(parser.value(reportOption)), qPrintable(why));
+        say(QCoreApplication::translate("Bench", "the support report could not be written to %1: %2")
+                .arg(parser.value(reportOption), why));
     return handled.exitStatus();
 }
 
@@ -195,10 +207,10 @@ void Lamps::nextLamp()
 void Lamps::saySeveral()
 {
     if (!std::exchange(severalSaid, true))
-        std::fprintf(stderr,
-                     "kalvora-upgrade-cli: more than one device in bootloader mode is connected: "
-                     "lamp %d is read once it is the only one\n",
-                     lamp);
+        say(QCoreApplication::translate("Bench", "more than one device in bootloader mode is "
+                                                 "connected: lamp %1 is read once it is the only "
+                                                 "one")
+                .arg(lamp));
 }
 
 // What the account concluded about a lamp: the lamp under way, or one that may become it.

@@ -1,3 +1,4 @@
+#include "app/languages.h"
 #include "app/startup.h"
 
 #include <QApplication>
@@ -15,6 +16,7 @@ int main(int argc, char** argv)
     int rc = 0;
     {
         QApplication app(argc, argv);
+        install_translators(&app); // before the options, whose errors it translates
         if (!GUI_init())
             return EXIT_FAILURE;
         rc = app.exec();

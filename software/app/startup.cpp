@@ -45,15 +45,17 @@ namespace {
 bool working_files_ready(QString* failure)
 {
     if (!Files::external_dir.create()) {
-        *failure = QStringLiteral("The program cannot create its working folder: %1.")
+        *failure = QCoreApplication::translate("Startup",
+                                               "The program cannot create its working folder: %1.")
                        .arg(Files::external_dir.errorString());
         return false;
     }
     if (!Files::extract_resources({Files::desired_FW_dfu, Files::desired_FW_bin,
                                    Files::dfu_util_executable, Files::libusb_library},
                                   true)) {
-        *failure = QStringLiteral("The program cannot write its files into its working folder "
-                                  "%1 (is the disk full?).")
+        *failure = QCoreApplication::translate("Startup",
+                                               "The program cannot write its files into its "
+                                               "working folder %1 (is the disk full?).")
                        .arg(Files::external_dir.path());
         return false;
     }
@@ -67,8 +69,8 @@ bool dfu_util_answers(QString* failure)
     if (DFU::dfu_util::run_execution_test() != DFU::dfu_util::TestOutcome::not_run ||
         simulator::use)
         return true;
-    *failure = QStringLiteral("The program's dfu-util (%1) did not run or did not answer "
-                              "within %2 s.")
+    *failure = QCoreApplication::translate("Startup", "The program's dfu-util (%1) did not run or "
+                                                      "did not answer within %2 s.")
                    .arg(DFU::dfu_util::full_path())
                    .arg(DFU::dfu_util::execution_test_limit_ms / 1000);
     return false;
@@ -124,8 +126,8 @@ bool desired_firmware_known(QString* failure)
     Device::FW_Info const desired = DFU::desired_FW_Info();
     qInfo().noquote() << "Desired (embedded)" << QString(desired);
     if (!desired.valid) {
-        *failure = QStringLiteral("The firmware this program carries has no valid information "
-                                  "block.");
+        *failure = QCoreApplication::translate("Startup", "The firmware this program carries has no "
+                                                          "valid information block.");
         return false;
     }
     settings.desired_name = desired.name;
@@ -157,6 +159,11 @@ bool prepare_device_side(QString* failure)
 
 namespace {
 
+QString window_title()
+{
+    return QCoreApplication::translate("MainWindow", "Kalvora Firmware Upgrade Tool");
+}
+
 // Standard error always; a message box where a person sees the screen.
 void report_startup_failure(QString const& text)
 {
@@ -165,8 +172,9 @@ void report_startup_failure(QString const& text)
     qWarning().noquote() << text;
     QString const platform = QGuiApplication::platformName();
     if (platform != QLatin1String("offscreen") && platform != QLatin1String("minimal"))
-        QMessageBox::critical(nullptr, QStringLiteral("Kalvora Firmware Upgrade Tool"),
-                              text + QStringLiteral("\n\nThe program will end now."));
+        QMessageBox::critical(nullptr, window_title(),
+                              text + QStringLiteral("\n\n") +
+                                  QCoreApplication::translate("Startup", "The program will end now."));
 }
 
 // The layout file is compiled in; should it ever be unreadable, end start-up with the
@@ -235,7 +243,7 @@ bool GUI_init()
     settings.gui = load_layout();
 
     mainWindow = MainWindow_factory(&settings, nullptr, simulator::use);
-    mainWindow->setWindowTitle(QStringLiteral("Kalvora Firmware Upgrade Tool"));
+    mainWindow->setWindowTitle(window_title());
     mainWindow->installEventFilter(new CloseRequest(mainWindow));
     create_worker_and_flow();
     add_connections(qApp);

@@ -69,7 +69,7 @@ QString product_name()
 
 QString status_text(char const* id)
 {
-    return settings.gui.text(QString::fromLatin1(id));
+    return Settings::translated(settings.gui.text(QString::fromLatin1(id)));
 }
 
 void show_status(QString const& text)
@@ -134,7 +134,7 @@ void connect_progress(ProgressBar* bar, WriteWatch* watch)
     QObject::connect(sm_B->B3, &QState::entered, sm_B, [bar] {
         mainWindow->disableDownload();
         bar->fillsToMaximum = false;
-        bar->startAutoProgress(QStringLiteral("Upgrading firmware"), 60.0);
+        bar->startAutoProgress(QCoreApplication::translate("ProgressBar", "Upgrading firmware"), 60.0);
     }, Qt::DirectConnection);
     // The silence is measured only while the worker writes.
     QObject::connect(sm_A, &SM_A::sig_FwDownloading, watch, [watch] { watch->start(); });
@@ -147,7 +147,7 @@ void connect_progress(ProgressBar* bar, WriteWatch* watch)
     QObject::connect(sm_B, &SM_B::sig_UploadingVerifying, sm_B, [bar] {
         mainWindow->disableDownload();
         bar->fillsToMaximum = false;
-        bar->startAutoProgress(QStringLiteral("Uploading & verifying"), 20.0);
+        bar->startAutoProgress(QCoreApplication::translate("ProgressBar", "Uploading & verifying"), 20.0);
     }, Qt::DirectConnection);
     QObject::connect(sm_A, &SM_A::sig_FwProgress, bar, [bar, watch](int percent) {
         if (watch->running) {
@@ -169,14 +169,14 @@ void connect_progress(ProgressBar* bar, WriteWatch* watch)
     QObject::connect(sm_B, &SM_B::sig_FwMatches, sm_B, [bar] {
         bar->timer->stop();
         bar->setValue(bar->maximum());
-        bar->setFormat(QStringLiteral("Done. Disconnect USB cable."));
+        bar->setFormat(QCoreApplication::translate("ProgressBar", "Done. Disconnect USB cable."));
         show_revision_status();
     }, Qt::DirectConnection);
     QObject::connect(sm_B, &SM_B::sig_FwDiffers, sm_B, [bar] {
         show_outcome(lampAccount->current());
         bar->timer->stop();
         bar->setValue(bar->minimum());
-        bar->setFormat(QStringLiteral("FW differs"));
+        bar->setFormat(QCoreApplication::translate("ProgressBar", "FW differs"));
         bar->hide();
     }, Qt::DirectConnection);
 }
@@ -220,16 +220,18 @@ void connect_worker_reports(ProgressBar* bar)
 void save_support_report(QWidget* parent)
 {
     QString const file = logWindow->dialog->askSaveFileName(
-        parent, QObject::tr("Save Support Report"), support_report::proposed_file_name(),
-        QObject::tr("Text Files (*.txt);;All Files (*)"));
+        parent, QCoreApplication::translate("SupportReport", "Save Support Report"),
+        support_report::proposed_file_name(),
+        QCoreApplication::translate("SupportReport", "Text Files (*.txt);;All Files (*)"));
     QString why;
     if (file.isEmpty() ||
         support_report::save(file, support_report::make(support_report::of_this_program()), &why))
         return;
     qWarning().noquote() << "The support report could not be saved:" << why;
-    QMessageBox::warning(parent, QObject::tr("Support Report"),
-                         QObject::tr("The support report could not be saved as %1: %2. Nothing "
-                                     "was written there.")
+    QMessageBox::warning(parent, QCoreApplication::translate("SupportReport", "Support Report"),
+                         QCoreApplication::translate("SupportReport",
+                                                     "The support report could not be saved as "
+                                                     "%1: %2. Nothing was written there.")
                              .arg(file, why));
 }
 
@@ -259,7 +261,7 @@ int long_silent_write_ms = 5 * 60 * 1000;
 
 void show_status_text(QString const& id)
 {
-    show_status(settings.gui.text(id));
+    show_status(Settings::translated(settings.gui.text(id)));
 }
 
 void add_connections(QApplication* app)

@@ -21,6 +21,7 @@ QSize const window_size(665, 517);
 QPoint const window_shift(0, 50);
 QRect const button_rect(207, 417, 250, 40);
 int const forced_label_width = 228;
+int const text_margin = 37; // between a text and the window's right edge
 
 QString const white_label_style = QStringLiteral(
     "QLabel { background-color : rgba(0,0,0,0%); color : rgba(175,175,175,100%); }");
@@ -50,7 +51,10 @@ bool wants_label(Settings::LabelData const& entry, MainWindow* window, bool simu
 {
     if (!entry.create) {
         if (entry.id == QLatin1String("8b2") && window->installButton) {
-            window->installButton->setText(entry.text);
+            QString const caption = Settings::translated(entry.text);
+            window->installButton->setText(caption);
+            fit_one_line(window->installButton, caption,
+                         scaled_down(button_rect.width() - 12, window->scale));
             return false;
         }
         if (!(entry.id == QLatin1String("sim_mode") && simulatorMode))
@@ -61,14 +65,15 @@ bool wants_label(Settings::LabelData const& entry, MainWindow* window, bool simu
 
 QString label_text(Settings::LabelData const& entry, Settings::Settings const* settings)
 {
+    QString const text = Settings::translated(entry.text);
     if (entry.id == QLatin1String("2")) {
         Device::ProductInfo product;
         product.type = settings->desired_type;
-        return entry.text.arg(product.product_name_full());
+        return text.arg(product.product_name_full());
     }
     if (entry.id == QLatin1String("4"))
-        return entry.text.arg(settings->desired_revision);
-    return entry.text;
+        return text.arg(settings->desired_revision);
+    return text;
 }
 
 void align_label(QLabel* label, QString const& id)
@@ -90,17 +95,61 @@ void set_label_font(QLabel* label, Settings::LabelData const& entry)
     }
 }
 
-// The size comes from the raw text, markup included, one line height per line feed.
-void size_label(QLabel* label, Settings::LabelData const& entry, double scale)
+// The size comes from the raw text, markup included, one line height per line feed. A text
+// wider than its room wraps at word boundaries. The room ends text_margin before the window's
+// right edge, or a quarter of that before what stands to the label's right on its first line
+// (another label, a circle: starts). A label beside the install button has no room below it:
+// its text is drawn smaller instead. The status line gets its whole room, down to the window's
+// bottom: its texts change while the window is shown.
+void size_label(QLabel* label, Settings::LabelData const& entry, double scale, QSize window,
+                QList<QRect> const& starts, QRect const& button)
 {
+    int room = window.width() - label->x() - scaled_down(text_margin, scale);
+    auto const roomBefore = [&](QRect const& start) {
+        QRect const firstLine(label->x() + 1, label->y(), window.width(),
+                              QFontMetrics(label->font()).height());
+        if (!start.intersects(firstLine))
+            return false;
+        room = qMin(room, start.left() - label->x() - scaled_down(text_margin / 4, scale));
+        return true;
+    };
+    for (QRect const& start : starts)
+        roomBefore(start);
+    if (roomBefore(button))
+        fit_one_line(label, label->text(), room);
     QFontMetrics const metrics(label->font());
     int width = metrics.horizontalAdvance(label->text());
     int const lines = label->text().count(QLatin1Char('\n')) + 1;
     if (entry.id == QLatin1String("4") || entry.id == QLatin1String("4_hdr")) {
         width = scaled_down(forced_label_width, scale);
         qInfo() << "Overriding width to " << width << "for text:" << entry.text;
+        if (label->sizeHint().width() > width) // shown wider: wraps within that width
+            label->setWordWrap(true);
+        label->resize(width, label->wordWrap() ? label->heightForWidth(width) : metrics.height() * lines);
+        return;
     }
-    label->resize(width, metrics.height() * lines);
+    if (entry.id == QLatin1String("status_noDev")) {
+        label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+        label->setWordWrap(true);
+        label->resize(room, window.height() - label->y());
+    } else if (width <= room) {
+        label->resize(width, metrics.height() * lines);
+    } else {
+        // As many lines as fit above what stands below it; a smaller font beyond that.
+        label->setWordWrap(true);
+        int space = window.height() - label->y();
+        for (QRect const& start : starts)
+            if (start.top() > label->y() && start.left() < label->x() + room &&
+                start.right() >= label->x())
+                space = qMin(space, start.top() - label->y());
+        QFont font = label->font();
+        qreal const smallest = font.pointSizeF() * 0.6;
+        while (label->heightForWidth(room) > space && font.pointSizeF() > smallest) {
+            font.setPointSizeF(font.pointSizeF() * 0.95);
+            label->setFont(font);
+        }
+        label->resize(room, label->heightForWidth(room));
+    }
 }
 
 } // namespace
@@ -180,6 +229,19 @@ void MainWindow::keyPressEvent(QKeyEvent* event)
 void add_labels(Settings::Settings const* settings, MainWindow* window, bool simulatorMode)
 {
     window->show();
+    // Where each placed label and each circle start.
+    double const scale = window->scale;
+    QRect const button(scaled_down(button_rect.x(), scale), scaled_down(button_rect.y(), scale),
+                       scaled_down(button_rect.width(), scale),
+                       scaled_down(button_rect.height(), scale));
+    QList<QRect> starts;
+    for (Settings::LabelData const& entry : settings->gui.labels)
+        if (entry.x > 0 && entry.y > 0 && (entry.create || entry.id == QLatin1String("sim_mode")))
+            starts << QRect(qRound(entry.x * scale), qRound(entry.y * scale), 1, 1);
+    for (Settings::CircleData const& c : settings->gui.circles)
+        starts << QRect(qRound((c.center.x() - c.radius) * scale),
+                        qRound((c.center.y() - c.radius) * scale), qRound(2 * c.radius * scale),
+                        qRound(2 * c.radius * scale));
     for (Settings::LabelData const& entry : settings->gui.labels) {
         if (!wants_label(entry, window, simulatorMode))
             continue;
@@ -189,10 +251,10 @@ void add_labels(Settings::Settings const* settings, MainWindow* window, bool sim
         if (entry.id == QLatin1String("status_noDev"))
             window->statusLabel = label;
         set_label_font(label, entry);
-        size_label(label, entry, window->scale);
         label->setStyleSheet(entry.white ? white_label_style : black_label_style);
         if (entry.x > 0 && entry.y > 0)
             label->move(qRound(entry.x * window->scale), qRound(entry.y * window->scale));
+        size_label(label, entry, scale, window->size(), starts, button);
         label->show();
     }
 }

@@ -1,5 +1,6 @@
 #include "progressbar.h"
 
+#include <QFontMetrics>
 #include <QtGlobal>
 
 
@@ -31,8 +32,21 @@ void ProgressBar::setup_GUI()
     setStyleSheet(style_sheet);
 }
 
+void fit_one_line(QWidget* widget, QString const& text, int room)
+{
+    widget->setFont(QFont()); // the inherited one
+    QFont const inherited = widget->font();
+    QFont font = inherited;
+    while (QFontMetrics(font).horizontalAdvance(text) > room &&
+           font.pointSizeF() > inherited.pointSizeF() * 0.6)
+        font.setPointSizeF(font.pointSizeF() * 0.95);
+    if (font != inherited)
+        widget->setFont(font);
+}
+
 void ProgressBar::setFormat(QString const& format)
 {
+    fit_one_line(this, format, width() - 12 * logicalDpiX() / 96);
     QProgressBar::setFormat(format);
     setAccessibleName(format);
 }

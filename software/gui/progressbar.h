@@ -5,6 +5,10 @@
 #include <QString>
 #include <QTimer>
 
+// Draws text in one line of a widget room pixels wide: in the font the widget inherits, or,
+// when that is too wide (a long translation), in a smaller one, down to 60 % of it.
+void fit_one_line(QWidget* widget, QString const& text, int room);
+
 // A progress bar that fills linearly over an expected duration, for operations that report
 // no progress of their own.
 class ProgressBar : public QProgressBar

@@ -2,6 +2,7 @@
 
 #include "dfu/supportmisc.h"
 
+#include <QCoreApplication>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonValue>
@@ -120,6 +121,11 @@ QString load_settings_file(QString const& path)
 GUI make_GUI(QString const& path)
 {
     return GUI(load_settings_file(path));
+}
+
+QString translated(QString const& text)
+{
+    return QCoreApplication::translate("Layout", text.toUtf8().constData());
 }
 
 CircleData CircleData_factory(QJsonObject const& object)

@@ -66,6 +66,9 @@ struct Settings
 // Throws the text loader's QString message when the file cannot be opened.
 QString load_settings_file(QString const& path);
 GUI make_GUI(QString const& path);
+// A text of the layout file in the language of the installed translators (context "Layout";
+// the build lists the file's texts for lupdate): unchanged without a translation.
+QString translated(QString const& text);
 
 CircleData CircleData_factory(QJsonObject const& object);
 LabelData LabelData_factory(QJsonObject const& object);

@@ -14,6 +14,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QScreen>
+#include <QTranslator>
 #include <QtTest>
 
 #include <memory>
@@ -317,6 +318,8 @@ void tst_WindowStatus::ignoredClick_data()
     QTest::addColumn<QString>("state");
     QTest::newRow("another product")
         << otpOf(0x2B) << QStringLiteral("Connected to a K7.") << sm_B->B8->objectName();
+    QTest::newRow("another product, in German")
+        << otpOf(0x2B) << QStringLiteral("Angeschlossen: K7.") << sm_B->B8->objectName();
     QTest::newRow("blank product record")
         << QByteArray(512, char(0xFF))
         << QStringLiteral("Connected to a N/A with unknown firmware version.")
@@ -331,6 +334,10 @@ void tst_WindowStatus::ignoredClick()
     QFETCH(QString, status);
     QFETCH(QString, state);
     QByteArray const c3 = EmulatedDevice::firmwareWithRevision("C3");
+    QTranslator german; // as under LANG=de_DE.UTF-8, from here on
+    if (QByteArray(QTest::currentDataTag()).endsWith("in German"))
+        QVERIFY(german.load(QStringLiteral(":/translations/kalvora_de.qm")) &&
+                QCoreApplication::installTranslator(&german));
     plugIn({otp, c3});
     QTRY_COMPARE_WITH_TIMEOUT(statusLine(), status, timeout);
     QVERIFY(!mainWindow->installButton->isEnabled());
@@ -354,6 +361,7 @@ void tst_WindowStatus::ignoredClick()
     QCOMPARE(device.progress().size(), records);
     QVERIFY(device.flash().left(807136) == c3);
     QVERIFY(device.otp() == otp);
+    QCoreApplication::removeTranslator(&german);
     unplug();
 }
 
