@@ -30,6 +30,9 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # The carried libusb, extracted and loaded by the carried dfu-util at run time, needs
 # libudev; shlibdeps cannot see that inside the program's resources.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "libudev1")
+# The window in Japanese needs a font with Japanese glyphs (the carried ones have none), and
+# Qt's own dialogs their translations.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-ipafont-gothic | fonts-noto-cjk, qttranslations5-l10n")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA
     ${KALVORA_PACKAGING_DIR}/debian/postinst ${KALVORA_PACKAGING_DIR}/debian/postrm)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION TRUE)

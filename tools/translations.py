@@ -61,7 +61,9 @@ def pseudo(text):
         if word.isalpha() and word not in NAMES:
             longer = word + word[: (len(word) * 2 + 2) // 5] # 40 %, rounded
             parts[i] = longer.translate(ACCENTED)
-    return "[" + "".join(parts) + "]"
+    # Inside the markup that opens and closes the text, so that rich text stays rich text.
+    whole = re.match(r"^(\s*(?:<[^/][^>]*>\s*)*)(.*?)((?:\s*</[^>]*>)*\s*)$", "".join(parts), re.S)
+    return whole.group(1) + "[" + whole.group(2) + "]" + whole.group(3)
 
 
 def pseudo_locale(template, ts):

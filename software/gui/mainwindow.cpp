@@ -135,11 +135,12 @@ void size_label(QLabel* label, Settings::LabelData const& entry, double scale, Q
     } else if (width <= room) {
         label->resize(width, metrics.height() * lines);
     } else {
-        // As many lines as fit above what stands below it; a smaller font beyond that.
+        // As many lines as fit above what stands below its text; a smaller font beyond that.
+        int const extent = qMin(room, label->sizeHint().width());
         label->setWordWrap(true);
         int space = window.height() - label->y();
         for (QRect const& start : starts)
-            if (start.top() > label->y() && start.left() < label->x() + room &&
+            if (start.top() > label->y() && start.left() < label->x() + extent &&
                 start.right() >= label->x())
                 space = qMin(space, start.top() - label->y());
         QFont font = label->font();

@@ -56,6 +56,8 @@ Shown lines_of(QLabel const* label, QString const& text, QString const& what, QS
     double const height = doc.size().height(); // lays the document out
     double const top = label->alignment() & Qt::AlignVCenter ? (label->height() - height) / 2 : 0.0;
     Shown shown{what, {}};
+    if (text.contains(QLatin1String("<span")) && !Qt::mightBeRichText(text))
+        *boxes << what + ": shown with its markup";
     for (QTextBlock block = doc.begin(); block.isValid(); block = block.next()) {
         QTextLayout const* layout = block.layout();
         for (int i = 0; i < layout->lineCount(); ++i) {
@@ -156,7 +158,7 @@ void tst_TextFit::window()
         oneLine(w->progressBar, w->progressBar->format());
     }
     QCoreApplication::removeTranslator(&translator);
-    QVERIFY2(boxes.isEmpty(), qPrintable("drawn as boxes:\n" + boxes.join('\n')));
+    QVERIFY2(boxes.isEmpty(), qPrintable("not drawn as text:\n" + boxes.join('\n')));
     problems.removeDuplicates();
     QVERIFY2(problems.isEmpty(), qPrintable(problems.join('\n')));
 }

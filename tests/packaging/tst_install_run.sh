@@ -151,5 +151,8 @@ rc=0
 [ "$rc" -eq 0 ] || fail "kalvora-upgrade-cli -s exited with $rc: $(tail -5 "$work/cli-stderr")"
 /usr/bin/python3 -c 'import json, sys; e = [json.loads(l) for l in sys.stdin]; assert e[-1]["result"] == "verified"' \
     <"$work/events" || fail "kalvora-upgrade-cli -s wrote no verified result as JSON Lines: $(head -3 "$work/events")"
+# The installed program speaks German where the system does.
+LANG=C.UTF-8 LANGUAGE=de /usr/bin/kalvora-upgrade-cli --help 2>&1 | grep -q "^Aufruf: kalvora-upgrade-cli" ||
+    fail "kalvora-upgrade-cli --help is not German under LANGUAGE=de"
 
 finish

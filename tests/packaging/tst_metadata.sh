@@ -21,6 +21,10 @@ icon=$(sed -n 's/^Icon=//p' "$desktop")
 exec=$(sed -n 's/^Exec=//p' "$desktop")
 [ "$exec" = kalvora-upgrade ] || fail "The desktop entry runs '$exec', not the program"
 
+for language in de es fr ja; do
+    grep -q "^Name\[$language\]=" "$desktop" || fail "The desktop entry has no Name[$language]"
+done
+
 # A release needs its version in every place that states one.
 release=$(grep -o -m1 '<release version="[^"]*"' "$metainfo" | cut -d'"' -f2)
 [ "$release" = "$KALVORA_VERSION" ] ||

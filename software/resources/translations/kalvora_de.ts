@@ -1,4 +1,5 @@
-<?xml version='1.0' encoding='utf-8'?>
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
 <TS version="2.1" language="de">
 <context>
     <name>Bench</name>
@@ -57,24 +58,24 @@ der Wartezeit, 128+N Signal N.
     <name>Layout</name>
     <message>
         <source>
-&lt;span style="font-size:20pt"&gt;
-&lt;span style="color:#FFFFFF; font-weight:bold;"&gt;Firmware upgrade&lt;/span&gt;
+&lt;span style=&quot;font-size:20pt&quot;&gt;
+&lt;span style=&quot;color:#FFFFFF; font-weight:bold;&quot;&gt;Firmware upgrade&lt;/span&gt;
 &lt;br&gt;
-&lt;span style="font-weight:bold"&gt;%1&lt;/span&gt;&lt;/span&gt;</source>
+&lt;span style=&quot;font-weight:bold&quot;&gt;%1&lt;/span&gt;&lt;/span&gt;</source>
         <extracomment>2</extracomment>
         <translation>
-&lt;span style="font-size:20pt"&gt;
-&lt;span style="color:#FFFFFF; font-weight:bold;"&gt;Firmware-Aktualisierung&lt;/span&gt;
+&lt;span style=&quot;font-size:20pt&quot;&gt;
+&lt;span style=&quot;color:#FFFFFF; font-weight:bold;&quot;&gt;Firmware-Aktualisierung&lt;/span&gt;
 &lt;br&gt;
-&lt;span style="font-weight:bold"&gt;%1&lt;/span&gt;&lt;/span&gt;</translation>
+&lt;span style=&quot;font-weight:bold&quot;&gt;%1&lt;/span&gt;&lt;/span&gt;</translation>
     </message>
     <message>
-        <source>&lt;span style="font-size:20pt"&gt;
+        <source>&lt;span style=&quot;font-size:20pt&quot;&gt;
 Firmware version:
 &lt;br&gt;
 %1&lt;/span&gt;</source>
         <extracomment>4</extracomment>
-        <translation>&lt;span style="font-size:20pt"&gt;
+        <translation>&lt;span style=&quot;font-size:20pt&quot;&gt;
 Firmware-Version:
 &lt;br&gt;
 %1&lt;/span&gt;</translation>
@@ -114,33 +115,33 @@ um Ihr Produkt zu aktualisieren.</translation>
         <translation>5. Aktualisierung starten</translation>
     </message>
     <message>
-        <source>&lt;span style="color:#000000; font-size:9pt"&gt;Note: Once the update is finished you need to connect Rel-41 to the&lt;br&gt;
+        <source>&lt;span style=&quot;color:#000000; font-size:9pt&quot;&gt;Note: Once the update is finished you need to connect Rel-41 to the&lt;br&gt;
 Kalvora app to register that it is updated. Otherwise you will continue&lt;br&gt;
 to receive email notifications about updating your Rel-41.&lt;/span&gt;</source>
         <extracomment>status_noDev</extracomment>
-        <translation>&lt;span style="color:#000000; font-size:9pt"&gt;Hinweis: Verbinden Sie die Rel-41 nach der Aktualisierung mit der&lt;br&gt;
+        <translation>&lt;span style=&quot;color:#000000; font-size:9pt&quot;&gt;Hinweis: Verbinden Sie die Rel-41 nach der Aktualisierung mit der&lt;br&gt;
 Kalvora app, damit die Aktualisierung registriert wird. Sonst erhalten Sie&lt;br&gt;
 weiterhin E-Mails mit der Bitte, Ihre Rel-41 zu aktualisieren.&lt;/span&gt;</translation>
     </message>
     <message>
-        <source>&lt;span style="color:#000000; font-size:9pt"&gt;Connected to a %1.&lt;/span&gt;</source>
+        <source>&lt;span style=&quot;color:#000000; font-size:9pt&quot;&gt;Connected to a %1.&lt;/span&gt;</source>
         <extracomment>status_devConn</extracomment>
-        <translation>&lt;span style="color:#000000; font-size:9pt"&gt;Angeschlossen: %1.&lt;/span&gt;</translation>
+        <translation>&lt;span style=&quot;color:#000000; font-size:9pt&quot;&gt;Angeschlossen: %1.&lt;/span&gt;</translation>
     </message>
     <message>
-        <source>&lt;span style="color:#000000; font-size:9pt"&gt;Connected to a %1 with firmware version %2&lt;/span&gt;</source>
+        <source>&lt;span style=&quot;color:#000000; font-size:9pt&quot;&gt;Connected to a %1 with firmware version %2&lt;/span&gt;</source>
         <extracomment>status_devRev</extracomment>
-        <translation>&lt;span style="color:#000000; font-size:9pt"&gt;Angeschlossen: %1 mit Firmware-Version %2&lt;/span&gt;</translation>
+        <translation>&lt;span style=&quot;color:#000000; font-size:9pt&quot;&gt;Angeschlossen: %1 mit Firmware-Version %2&lt;/span&gt;</translation>
     </message>
     <message>
-        <source>&lt;span style="color:#000000; font-size:9pt"&gt;Connected to a %1 with unknown firmware version.&lt;/span&gt;</source>
+        <source>&lt;span style=&quot;color:#000000; font-size:9pt&quot;&gt;Connected to a %1 with unknown firmware version.&lt;/span&gt;</source>
         <extracomment>status_devRevUnknown</extracomment>
-        <translation>&lt;span style="color:#000000; font-size:9pt"&gt;Angeschlossen: %1 mit unbekannter Firmware-Version.&lt;/span&gt;</translation>
+        <translation>&lt;span style=&quot;color:#000000; font-size:9pt&quot;&gt;Angeschlossen: %1 mit unbekannter Firmware-Version.&lt;/span&gt;</translation>
     </message>
     <message>
-        <source>&lt;span style="color:#000000; font-size:9pt"&gt;&lt;b&gt;Writing firmware.&lt;/b&gt; Please wait until the upgrade has finished.&lt;/span&gt;</source>
+        <source>&lt;span style=&quot;color:#000000; font-size:9pt&quot;&gt;&lt;b&gt;Writing firmware.&lt;/b&gt; Please wait until the upgrade has finished.&lt;/span&gt;</source>
         <extracomment>status_writing</extracomment>
-        <translation>&lt;span style="color:#000000; font-size:9pt"&gt;&lt;b&gt;Die Firmware wird geschrieben.&lt;/b&gt; Bitte warten Sie, bis die Aktualisierung abgeschlossen ist.&lt;/span&gt;</translation>
+        <translation>&lt;span style=&quot;color:#000000; font-size:9pt&quot;&gt;&lt;b&gt;Die Firmware wird geschrieben.&lt;/b&gt; Bitte warten Sie, bis die Aktualisierung abgeschlossen ist.&lt;/span&gt;</translation>
     </message>
     <message>
         <source>Simulator mode</source>
@@ -153,94 +154,94 @@ weiterhin E-Mails mit der Bitte, Ihre Rel-41 zu aktualisieren.&lt;/span&gt;</tra
         <translation>Debugmodus</translation>
     </message>
     <message>
-        <source>&lt;span style="color:#000000; font-size:9pt"&gt;&lt;b&gt;The firmware check failed:&lt;/b&gt; the lamp's firmware differs from this tool's. Click to try again. If it happens again, save a support report (Ctrl+Shift+S) and send it to support.&lt;/span&gt;</source>
+        <source>&lt;span style=&quot;color:#000000; font-size:9pt&quot;&gt;&lt;b&gt;The firmware check failed:&lt;/b&gt; the lamp&apos;s firmware differs from this tool&apos;s. Click to try again. If it happens again, save a support report (Ctrl+Shift+S) and send it to support.&lt;/span&gt;</source>
         <extracomment>status_fwDiffers</extracomment>
-        <translation>&lt;span style="color:#000000; font-size:9pt"&gt;&lt;b&gt;Die Prüfung der Firmware ist fehlgeschlagen:&lt;/b&gt; Die Firmware der Lampe weicht von der dieses Programms ab. Klicken Sie, um es erneut zu versuchen. Wenn es wieder vorkommt, speichern Sie einen Supportbericht (Strg+Umschalt+S) und senden Sie ihn an den Support.&lt;/span&gt;</translation>
+        <translation>&lt;span style=&quot;color:#000000; font-size:9pt&quot;&gt;&lt;b&gt;Die Prüfung der Firmware ist fehlgeschlagen:&lt;/b&gt; Die Firmware der Lampe weicht von der dieses Programms ab. Klicken Sie, um es erneut zu versuchen. Wenn es wieder vorkommt, speichern Sie einen Supportbericht (Strg+Umschalt+S) und senden Sie ihn an den Support.&lt;/span&gt;</translation>
     </message>
     <message>
-        <source>&lt;span style="color:#000000; font-size:9pt"&gt;&lt;b&gt;A lamp was found but could not be read.&lt;/b&gt; Disconnect it and connect it again.&lt;/span&gt;</source>
+        <source>&lt;span style=&quot;color:#000000; font-size:9pt&quot;&gt;&lt;b&gt;A lamp was found but could not be read.&lt;/b&gt; Disconnect it and connect it again.&lt;/span&gt;</source>
         <extracomment>status_devUnreadable</extracomment>
-        <translation>&lt;span style="color:#000000; font-size:9pt"&gt;&lt;b&gt;Eine Lampe wurde gefunden, konnte aber nicht gelesen werden.&lt;/b&gt; Trennen Sie sie und schließen Sie sie wieder an.&lt;/span&gt;</translation>
+        <translation>&lt;span style=&quot;color:#000000; font-size:9pt&quot;&gt;&lt;b&gt;Eine Lampe wurde gefunden, konnte aber nicht gelesen werden.&lt;/b&gt; Trennen Sie sie und schließen Sie sie wieder an.&lt;/span&gt;</translation>
     </message>
     <message>
-        <source>&lt;span style="color:#000000; font-size:9pt"&gt;&lt;b&gt;The lamp is not responding.&lt;/b&gt; Please wait and keep it connected: the tool does not stop a firmware write.&lt;/span&gt;</source>
+        <source>&lt;span style=&quot;color:#000000; font-size:9pt&quot;&gt;&lt;b&gt;The lamp is not responding.&lt;/b&gt; Please wait and keep it connected: the tool does not stop a firmware write.&lt;/span&gt;</source>
         <extracomment>status_notResponding</extracomment>
-        <translation>&lt;span style="color:#000000; font-size:9pt"&gt;&lt;b&gt;Die Lampe antwortet nicht.&lt;/b&gt; Bitte warten Sie und lassen Sie sie angeschlossen: Das Programm bricht das Schreiben der Firmware nicht ab.&lt;/span&gt;</translation>
+        <translation>&lt;span style=&quot;color:#000000; font-size:9pt&quot;&gt;&lt;b&gt;Die Lampe antwortet nicht.&lt;/b&gt; Bitte warten Sie und lassen Sie sie angeschlossen: Das Programm bricht das Schreiben der Firmware nicht ab.&lt;/span&gt;</translation>
     </message>
     <message>
-        <source>&lt;span style="color:#000000; font-size:9pt"&gt;&lt;b&gt;The upgrade did not take effect:&lt;/b&gt; the %1 still does not have firmware version %2. Click to try again. If it happens again, save a support report (Ctrl+Shift+S) and send it to support.&lt;/span&gt;</source>
+        <source>&lt;span style=&quot;color:#000000; font-size:9pt&quot;&gt;&lt;b&gt;The upgrade did not take effect:&lt;/b&gt; the %1 still does not have firmware version %2. Click to try again. If it happens again, save a support report (Ctrl+Shift+S) and send it to support.&lt;/span&gt;</source>
         <extracomment>status_noEffect</extracomment>
-        <translation>&lt;span style="color:#000000; font-size:9pt"&gt;&lt;b&gt;Die Aktualisierung ist nicht wirksam geworden:&lt;/b&gt; Die %1 hat noch immer nicht die Firmware-Version %2. Klicken Sie, um es erneut zu versuchen. Wenn es wieder vorkommt, speichern Sie einen Supportbericht (Strg+Umschalt+S) und senden Sie ihn an den Support.&lt;/span&gt;</translation>
+        <translation>&lt;span style=&quot;color:#000000; font-size:9pt&quot;&gt;&lt;b&gt;Die Aktualisierung ist nicht wirksam geworden:&lt;/b&gt; Die %1 hat noch immer nicht die Firmware-Version %2. Klicken Sie, um es erneut zu versuchen. Wenn es wieder vorkommt, speichern Sie einen Supportbericht (Strg+Umschalt+S) und senden Sie ihn an den Support.&lt;/span&gt;</translation>
     </message>
     <message>
-        <source>&lt;span style="color:#000000; font-size:9pt"&gt;&lt;b&gt;The last firmware write did not complete:&lt;/b&gt; the %1 does not have firmware version %2. Click to try again. If it happens again, save a support report (Ctrl+Shift+S) and send it to support.&lt;/span&gt;</source>
+        <source>&lt;span style=&quot;color:#000000; font-size:9pt&quot;&gt;&lt;b&gt;The last firmware write did not complete:&lt;/b&gt; the %1 does not have firmware version %2. Click to try again. If it happens again, save a support report (Ctrl+Shift+S) and send it to support.&lt;/span&gt;</source>
         <extracomment>status_writeIncomplete</extracomment>
-        <translation>&lt;span style="color:#000000; font-size:9pt"&gt;&lt;b&gt;Das letzte Schreiben der Firmware wurde nicht abgeschlossen:&lt;/b&gt; Die %1 hat nicht die Firmware-Version %2. Klicken Sie, um es erneut zu versuchen. Wenn es wieder vorkommt, speichern Sie einen Supportbericht (Strg+Umschalt+S) und senden Sie ihn an den Support.&lt;/span&gt;</translation>
+        <translation>&lt;span style=&quot;color:#000000; font-size:9pt&quot;&gt;&lt;b&gt;Das letzte Schreiben der Firmware wurde nicht abgeschlossen:&lt;/b&gt; Die %1 hat nicht die Firmware-Version %2. Klicken Sie, um es erneut zu versuchen. Wenn es wieder vorkommt, speichern Sie einen Supportbericht (Strg+Umschalt+S) und senden Sie ihn an den Support.&lt;/span&gt;</translation>
     </message>
     <message>
-        <source>&lt;span style="color:#000000; font-size:9pt"&gt;&lt;b&gt;The firmware was not written:&lt;/b&gt; this tool's firmware file was changed on disk. Close the tool and start it again.&lt;/span&gt;</source>
+        <source>&lt;span style=&quot;color:#000000; font-size:9pt&quot;&gt;&lt;b&gt;The firmware was not written:&lt;/b&gt; this tool&apos;s firmware file was changed on disk. Close the tool and start it again.&lt;/span&gt;</source>
         <extracomment>status_imageChanged</extracomment>
-        <translation>&lt;span style="color:#000000; font-size:9pt"&gt;&lt;b&gt;Die Firmware wurde nicht geschrieben:&lt;/b&gt; Die Firmware-Datei dieses Programms wurde auf der Festplatte verändert. Schließen Sie das Programm und starten Sie es neu.&lt;/span&gt;</translation>
+        <translation>&lt;span style=&quot;color:#000000; font-size:9pt&quot;&gt;&lt;b&gt;Die Firmware wurde nicht geschrieben:&lt;/b&gt; Die Firmware-Datei dieses Programms wurde auf der Festplatte verändert. Schließen Sie das Programm und starten Sie es neu.&lt;/span&gt;</translation>
     </message>
     <message>
-        <source>&lt;span style="color:#000000; font-size:9pt"&gt;&lt;b&gt;The firmware was written, but not checked:&lt;/b&gt; the tool has stopped handling the lamp. Close the tool and start it again to check the lamp.&lt;/span&gt;</source>
+        <source>&lt;span style=&quot;color:#000000; font-size:9pt&quot;&gt;&lt;b&gt;The firmware was written, but not checked:&lt;/b&gt; the tool has stopped handling the lamp. Close the tool and start it again to check the lamp.&lt;/span&gt;</source>
         <extracomment>status_stoppedAfterWrite</extracomment>
-        <translation>&lt;span style="color:#000000; font-size:9pt"&gt;&lt;b&gt;Die Firmware wurde geschrieben, aber nicht geprüft:&lt;/b&gt; Das Programm hat die Bearbeitung der Lampe beendet. Schließen Sie es und starten Sie es neu, um die Lampe zu prüfen.&lt;/span&gt;</translation>
+        <translation>&lt;span style=&quot;color:#000000; font-size:9pt&quot;&gt;&lt;b&gt;Die Firmware wurde geschrieben, aber nicht geprüft:&lt;/b&gt; Das Programm hat die Bearbeitung der Lampe beendet. Schließen Sie es und starten Sie es neu, um die Lampe zu prüfen.&lt;/span&gt;</translation>
     </message>
     <message>
-        <source>&lt;span style="color:#000000; font-size:9pt"&gt;&lt;b&gt;The firmware write did not complete:&lt;/b&gt; the tool has stopped handling the lamp. Close the tool, start it again and upgrade the lamp from step 1. If it happens again, save a support report (Ctrl+Shift+S) and send it to support.&lt;/span&gt;</source>
+        <source>&lt;span style=&quot;color:#000000; font-size:9pt&quot;&gt;&lt;b&gt;The firmware write did not complete:&lt;/b&gt; the tool has stopped handling the lamp. Close the tool, start it again and upgrade the lamp from step 1. If it happens again, save a support report (Ctrl+Shift+S) and send it to support.&lt;/span&gt;</source>
         <extracomment>status_stoppedWriteIncomplete</extracomment>
-        <translation>&lt;span style="color:#000000; font-size:9pt"&gt;&lt;b&gt;Das Schreiben der Firmware wurde nicht abgeschlossen:&lt;/b&gt; Das Programm hat die Bearbeitung der Lampe beendet. Starten Sie es neu und aktualisieren Sie die Lampe ab Schritt 1. Wenn es wieder vorkommt, speichern Sie einen Supportbericht (Strg+Umschalt+S) und senden Sie ihn an den Support.&lt;/span&gt;</translation>
+        <translation>&lt;span style=&quot;color:#000000; font-size:9pt&quot;&gt;&lt;b&gt;Das Schreiben der Firmware wurde nicht abgeschlossen:&lt;/b&gt; Das Programm hat die Bearbeitung der Lampe beendet. Starten Sie es neu und aktualisieren Sie die Lampe ab Schritt 1. Wenn es wieder vorkommt, speichern Sie einen Supportbericht (Strg+Umschalt+S) und senden Sie ihn an den Support.&lt;/span&gt;</translation>
     </message>
     <message>
-        <source>&lt;span style="color:#000000; font-size:9pt"&gt;&lt;b&gt;The lamp's firmware was not checked:&lt;/b&gt; the tool has stopped handling the lamp. Close the tool and start it again to check the lamp.&lt;/span&gt;</source>
+        <source>&lt;span style=&quot;color:#000000; font-size:9pt&quot;&gt;&lt;b&gt;The lamp&apos;s firmware was not checked:&lt;/b&gt; the tool has stopped handling the lamp. Close the tool and start it again to check the lamp.&lt;/span&gt;</source>
         <extracomment>status_stoppedBeforeCheck</extracomment>
-        <translation>&lt;span style="color:#000000; font-size:9pt"&gt;&lt;b&gt;Die Firmware der Lampe wurde nicht geprüft:&lt;/b&gt; Das Programm hat die Bearbeitung der Lampe beendet. Schließen Sie es und starten Sie es neu, um die Lampe zu prüfen.&lt;/span&gt;</translation>
+        <translation>&lt;span style=&quot;color:#000000; font-size:9pt&quot;&gt;&lt;b&gt;Die Firmware der Lampe wurde nicht geprüft:&lt;/b&gt; Das Programm hat die Bearbeitung der Lampe beendet. Schließen Sie es und starten Sie es neu, um die Lampe zu prüfen.&lt;/span&gt;</translation>
     </message>
     <message>
-        <source>&lt;span style="color:#000000; font-size:9pt"&gt;&lt;b&gt;The firmware check failed:&lt;/b&gt; the lamp's firmware differs from this tool's, and the tool has stopped. Start it again and upgrade the lamp again. If it happens again, save a support report (Ctrl+Shift+S) and send it to support.&lt;/span&gt;</source>
+        <source>&lt;span style=&quot;color:#000000; font-size:9pt&quot;&gt;&lt;b&gt;The firmware check failed:&lt;/b&gt; the lamp&apos;s firmware differs from this tool&apos;s, and the tool has stopped. Start it again and upgrade the lamp again. If it happens again, save a support report (Ctrl+Shift+S) and send it to support.&lt;/span&gt;</source>
         <extracomment>status_stoppedAfterFailedCheck</extracomment>
-        <translation>&lt;span style="color:#000000; font-size:9pt"&gt;&lt;b&gt;Die Prüfung der Firmware ist fehlgeschlagen:&lt;/b&gt; Die Firmware der Lampe weicht ab, und das Programm hat angehalten. Starten Sie es neu und aktualisieren Sie die Lampe erneut. Wenn es wieder vorkommt, speichern Sie einen Supportbericht (Strg+Umschalt+S) und senden Sie ihn an den Support.&lt;/span&gt;</translation>
+        <translation>&lt;span style=&quot;color:#000000; font-size:9pt&quot;&gt;&lt;b&gt;Die Prüfung der Firmware ist fehlgeschlagen:&lt;/b&gt; Die Firmware der Lampe weicht ab, und das Programm hat angehalten. Starten Sie es neu und aktualisieren Sie die Lampe erneut. Wenn es wieder vorkommt, speichern Sie einen Supportbericht (Strg+Umschalt+S) und senden Sie ihn an den Support.&lt;/span&gt;</translation>
     </message>
     <message>
-        <source>&lt;span style="color:#000000; font-size:9pt"&gt;&lt;b&gt;Stopped:&lt;/b&gt; the tool has stopped handling lamps. The last lamp has this tool's firmware, checked byte for byte. Close the tool and start it again to upgrade another lamp.&lt;/span&gt;</source>
+        <source>&lt;span style=&quot;color:#000000; font-size:9pt&quot;&gt;&lt;b&gt;Stopped:&lt;/b&gt; the tool has stopped handling lamps. The last lamp has this tool&apos;s firmware, checked byte for byte. Close the tool and start it again to upgrade another lamp.&lt;/span&gt;</source>
         <extracomment>status_stoppedAfterVerified</extracomment>
-        <translation>&lt;span style="color:#000000; font-size:9pt"&gt;&lt;b&gt;Angehalten:&lt;/b&gt; Das Programm hat die Bearbeitung der Lampen beendet. Die letzte Lampe hat die Firmware dieses Programms, Byte für Byte geprüft. Starten Sie das Programm neu, um eine weitere Lampe zu aktualisieren.&lt;/span&gt;</translation>
+        <translation>&lt;span style=&quot;color:#000000; font-size:9pt&quot;&gt;&lt;b&gt;Angehalten:&lt;/b&gt; Das Programm hat die Bearbeitung der Lampen beendet. Die letzte Lampe hat die Firmware dieses Programms, Byte für Byte geprüft. Starten Sie das Programm neu, um eine weitere Lampe zu aktualisieren.&lt;/span&gt;</translation>
     </message>
     <message>
-        <source>&lt;span style="color:#000000; font-size:9pt"&gt;&lt;b&gt;The upgrade did not take effect:&lt;/b&gt; the tool has stopped handling the lamp. Start it again and upgrade the lamp from step 1. If it happens again, save a support report (Ctrl+Shift+S) and send it to support.&lt;/span&gt;</source>
+        <source>&lt;span style=&quot;color:#000000; font-size:9pt&quot;&gt;&lt;b&gt;The upgrade did not take effect:&lt;/b&gt; the tool has stopped handling the lamp. Start it again and upgrade the lamp from step 1. If it happens again, save a support report (Ctrl+Shift+S) and send it to support.&lt;/span&gt;</source>
         <extracomment>status_stoppedAfterNoEffect</extracomment>
-        <translation>&lt;span style="color:#000000; font-size:9pt"&gt;&lt;b&gt;Die Aktualisierung ist nicht wirksam geworden:&lt;/b&gt; Das Programm hat die Bearbeitung der Lampe beendet. Starten Sie es neu und aktualisieren Sie die Lampe ab Schritt 1. Wenn es wieder vorkommt, speichern Sie einen Supportbericht (Strg+Umschalt+S) und senden Sie ihn an den Support.&lt;/span&gt;</translation>
+        <translation>&lt;span style=&quot;color:#000000; font-size:9pt&quot;&gt;&lt;b&gt;Die Aktualisierung ist nicht wirksam geworden:&lt;/b&gt; Das Programm hat die Bearbeitung der Lampe beendet. Starten Sie es neu und aktualisieren Sie die Lampe ab Schritt 1. Wenn es wieder vorkommt, speichern Sie einen Supportbericht (Strg+Umschalt+S) und senden Sie ihn an den Support.&lt;/span&gt;</translation>
     </message>
     <message>
-        <source>&lt;span style="color:#000000; font-size:9pt"&gt;&lt;b&gt;Stopped:&lt;/b&gt; the tool has stopped handling the lamp; nothing was written. Close the tool and start it again to upgrade the lamp.&lt;/span&gt;</source>
+        <source>&lt;span style=&quot;color:#000000; font-size:9pt&quot;&gt;&lt;b&gt;Stopped:&lt;/b&gt; the tool has stopped handling the lamp; nothing was written. Close the tool and start it again to upgrade the lamp.&lt;/span&gt;</source>
         <extracomment>status_stopped</extracomment>
-        <translation>&lt;span style="color:#000000; font-size:9pt"&gt;&lt;b&gt;Angehalten:&lt;/b&gt; Das Programm hat die Bearbeitung der Lampe beendet; es wurde nichts geschrieben. Starten Sie das Programm neu, um die Lampe zu aktualisieren.&lt;/span&gt;</translation>
+        <translation>&lt;span style=&quot;color:#000000; font-size:9pt&quot;&gt;&lt;b&gt;Angehalten:&lt;/b&gt; Das Programm hat die Bearbeitung der Lampe beendet; es wurde nichts geschrieben. Starten Sie das Programm neu, um die Lampe zu aktualisieren.&lt;/span&gt;</translation>
     </message>
     <message>
-        <source>&lt;span style="color:#000000; font-size:9pt"&gt;&lt;b&gt;The lamp is not responding.&lt;/b&gt; The tool does not stop a firmware write: unplugging the lamp ends it. The lamp can then be upgraded again from step 1.&lt;/span&gt;</source>
+        <source>&lt;span style=&quot;color:#000000; font-size:9pt&quot;&gt;&lt;b&gt;The lamp is not responding.&lt;/b&gt; The tool does not stop a firmware write: unplugging the lamp ends it. The lamp can then be upgraded again from step 1.&lt;/span&gt;</source>
         <extracomment>status_notRespondingLong</extracomment>
-        <translation>&lt;span style="color:#000000; font-size:9pt"&gt;&lt;b&gt;Die Lampe antwortet nicht.&lt;/b&gt; Das Programm bricht das Schreiben der Firmware nicht ab: Wenn Sie die Lampe trennen, endet es. Die Lampe kann danach ab Schritt 1 erneut aktualisiert werden.&lt;/span&gt;</translation>
+        <translation>&lt;span style=&quot;color:#000000; font-size:9pt&quot;&gt;&lt;b&gt;Die Lampe antwortet nicht.&lt;/b&gt; Das Programm bricht das Schreiben der Firmware nicht ab: Wenn Sie die Lampe trennen, endet es. Die Lampe kann danach ab Schritt 1 erneut aktualisiert werden.&lt;/span&gt;</translation>
     </message>
     <message>
-        <source>&lt;span style="color:#000000; font-size:9pt"&gt;&lt;b&gt;A lamp is connected, but this user may not open it.&lt;/b&gt; Install the tool's package (its udev rule lets users open the lamp), reconnect the lamp, and use the tool at this computer, not over ssh.&lt;/span&gt;</source>
+        <source>&lt;span style=&quot;color:#000000; font-size:9pt&quot;&gt;&lt;b&gt;A lamp is connected, but this user may not open it.&lt;/b&gt; Install the tool&apos;s package (its udev rule lets users open the lamp), reconnect the lamp, and use the tool at this computer, not over ssh.&lt;/span&gt;</source>
         <extracomment>status_accessRefused</extracomment>
-        <translation>&lt;span style="color:#000000; font-size:9pt"&gt;&lt;b&gt;Eine Lampe ist angeschlossen, aber dieser Benutzer darf sie nicht öffnen.&lt;/b&gt; Installieren Sie das Paket des Programms (seine udev-Regel gibt Benutzern Zugriff), schließen Sie die Lampe neu an und nutzen Sie das Programm an diesem Computer, nicht über ssh.&lt;/span&gt;</translation>
+        <translation>&lt;span style=&quot;color:#000000; font-size:9pt&quot;&gt;&lt;b&gt;Eine Lampe ist angeschlossen, aber dieser Benutzer darf sie nicht öffnen.&lt;/b&gt; Installieren Sie das Paket des Programms (seine udev-Regel gibt Benutzern Zugriff), schließen Sie die Lampe neu an und nutzen Sie das Programm an diesem Computer, nicht über ssh.&lt;/span&gt;</translation>
     </message>
     <message>
-        <source>&lt;span style="color:#000000; font-size:9pt"&gt;&lt;b&gt;More than one device in bootloader mode is connected.&lt;/b&gt; Disconnect all but the lamp.&lt;/span&gt;</source>
+        <source>&lt;span style=&quot;color:#000000; font-size:9pt&quot;&gt;&lt;b&gt;More than one device in bootloader mode is connected.&lt;/b&gt; Disconnect all but the lamp.&lt;/span&gt;</source>
         <extracomment>status_severalDevices</extracomment>
-        <translation>&lt;span style="color:#000000; font-size:9pt"&gt;&lt;b&gt;Mehr als ein Gerät im Bootloader-Modus ist angeschlossen.&lt;/b&gt; Trennen Sie alle Geräte außer der Lampe.&lt;/span&gt;</translation>
+        <translation>&lt;span style=&quot;color:#000000; font-size:9pt&quot;&gt;&lt;b&gt;Mehr als ein Gerät im Bootloader-Modus ist angeschlossen.&lt;/b&gt; Trennen Sie alle Geräte außer der Lampe.&lt;/span&gt;</translation>
     </message>
     <message>
-        <source>&lt;span style="color:#000000; font-size:9pt"&gt;&lt;b&gt;The computer's folder %1 is full or cannot be written&lt;/b&gt; (%2 of free space needed): the lamp could not be read or checked. Free space there, then disconnect the lamp and connect it again.&lt;/span&gt;</source>
+        <source>&lt;span style=&quot;color:#000000; font-size:9pt&quot;&gt;&lt;b&gt;The computer&apos;s folder %1 is full or cannot be written&lt;/b&gt; (%2 of free space needed): the lamp could not be read or checked. Free space there, then disconnect the lamp and connect it again.&lt;/span&gt;</source>
         <extracomment>status_folderFull</extracomment>
-        <translation>&lt;span style="color:#000000; font-size:9pt"&gt;&lt;b&gt;Der Ordner %1 des Computers ist voll oder nicht beschreibbar&lt;/b&gt; (%2 freier Speicher nötig): Die Lampe konnte nicht gelesen oder geprüft werden. Schaffen Sie dort Platz, trennen Sie dann die Lampe und schließen Sie sie wieder an.&lt;/span&gt;</translation>
+        <translation>&lt;span style=&quot;color:#000000; font-size:9pt&quot;&gt;&lt;b&gt;Der Ordner %1 des Computers ist voll oder nicht beschreibbar&lt;/b&gt; (%2 freier Speicher nötig): Die Lampe konnte nicht gelesen oder geprüft werden. Schaffen Sie dort Platz, trennen Sie dann die Lampe und schließen Sie sie wieder an.&lt;/span&gt;</translation>
     </message>
     <message>
-        <source>&lt;span style="color:#000000; font-size:9pt"&gt;&lt;b&gt;The firmware was not written:&lt;/b&gt; the computer's folder %1 has no room to check it (%2 of free space needed). Free space there, then disconnect the lamp and connect it again.&lt;/span&gt;</source>
+        <source>&lt;span style=&quot;color:#000000; font-size:9pt&quot;&gt;&lt;b&gt;The firmware was not written:&lt;/b&gt; the computer&apos;s folder %1 has no room to check it (%2 of free space needed). Free space there, then disconnect the lamp and connect it again.&lt;/span&gt;</source>
         <extracomment>status_folderFullWrite</extracomment>
-        <translation>&lt;span style="color:#000000; font-size:9pt"&gt;&lt;b&gt;Die Firmware wurde nicht geschrieben:&lt;/b&gt; Im Ordner %1 des Computers ist kein Platz, um sie zu prüfen (%2 freier Speicher nötig). Schaffen Sie dort Platz, trennen Sie dann die Lampe und schließen Sie sie wieder an.&lt;/span&gt;</translation>
+        <translation>&lt;span style=&quot;color:#000000; font-size:9pt&quot;&gt;&lt;b&gt;Die Firmware wurde nicht geschrieben:&lt;/b&gt; Im Ordner %1 des Computers ist kein Platz, um sie zu prüfen (%2 freier Speicher nötig). Schaffen Sie dort Platz, trennen Sie dann die Lampe und schließen Sie sie wieder an.&lt;/span&gt;</translation>
     </message>
 </context>
 <context>
@@ -298,7 +299,7 @@ weiterhin E-Mails mit der Bitte, Ihre Rel-41 zu aktualisieren.&lt;/span&gt;</tra
         <translation>Fehler</translation>
     </message>
     <message>
-        <source>&lt;nobr&gt;File '%1'&lt;br/&gt;cannot be opened for writing.&lt;br/&gt;&lt;br/&gt;The log output could &lt;b&gt;not&lt;/b&gt; be saved!&lt;/nobr&gt;</source>
+        <source>&lt;nobr&gt;File &apos;%1&apos;&lt;br/&gt;cannot be opened for writing.&lt;br/&gt;&lt;br/&gt;The log output could &lt;b&gt;not&lt;/b&gt; be saved!&lt;/nobr&gt;</source>
         <translation>&lt;nobr&gt;Die Datei „%1“&lt;br/&gt;kann nicht zum Schreiben geöffnet werden.&lt;br/&gt;&lt;br/&gt;Die Protokollausgabe wurde &lt;b&gt;nicht&lt;/b&gt; gespeichert!&lt;/nobr&gt;</translation>
     </message>
 </context>
@@ -339,7 +340,7 @@ weiterhin E-Mails mit der Bitte, Ihre Rel-41 zu aktualisieren.&lt;/span&gt;</tra
         <translation>Das Programm kann seine Dateien nicht in seinen Arbeitsordner %1 schreiben (ist der Datenträger voll?).</translation>
     </message>
     <message>
-        <source>The program's dfu-util (%1) did not run or did not answer within %2 s.</source>
+        <source>The program&apos;s dfu-util (%1) did not run or did not answer within %2 s.</source>
         <translation>Das dfu-util des Programms (%1) ist nicht gestartet oder hat nicht innerhalb von %2 s geantwortet.</translation>
     </message>
     <message>

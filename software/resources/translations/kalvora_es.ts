@@ -1,4 +1,5 @@
-<?xml version='1.0' encoding='utf-8'?>
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
 <TS version="2.1" language="es">
 <context>
     <name>Bench</name>
@@ -56,24 +57,24 @@ tiempo de espera, 128+N señal N.
     <name>Layout</name>
     <message>
         <source>
-&lt;span style="font-size:20pt"&gt;
-&lt;span style="color:#FFFFFF; font-weight:bold;"&gt;Firmware upgrade&lt;/span&gt;
+&lt;span style=&quot;font-size:20pt&quot;&gt;
+&lt;span style=&quot;color:#FFFFFF; font-weight:bold;&quot;&gt;Firmware upgrade&lt;/span&gt;
 &lt;br&gt;
-&lt;span style="font-weight:bold"&gt;%1&lt;/span&gt;&lt;/span&gt;</source>
+&lt;span style=&quot;font-weight:bold&quot;&gt;%1&lt;/span&gt;&lt;/span&gt;</source>
         <extracomment>2</extracomment>
         <translation>
-&lt;span style="font-size:20pt"&gt;
-&lt;span style="color:#FFFFFF; font-weight:bold;"&gt;Actualización del firmware&lt;/span&gt;
+&lt;span style=&quot;font-size:20pt&quot;&gt;
+&lt;span style=&quot;color:#FFFFFF; font-weight:bold;&quot;&gt;Actualización del firmware&lt;/span&gt;
 &lt;br&gt;
-&lt;span style="font-weight:bold"&gt;%1&lt;/span&gt;&lt;/span&gt;</translation>
+&lt;span style=&quot;font-weight:bold&quot;&gt;%1&lt;/span&gt;&lt;/span&gt;</translation>
     </message>
     <message>
-        <source>&lt;span style="font-size:20pt"&gt;
+        <source>&lt;span style=&quot;font-size:20pt&quot;&gt;
 Firmware version:
 &lt;br&gt;
 %1&lt;/span&gt;</source>
         <extracomment>4</extracomment>
-        <translation>&lt;span style="font-size:20pt"&gt;
+        <translation>&lt;span style=&quot;font-size:20pt&quot;&gt;
 Versión del firmware:
 &lt;br&gt;
 %1&lt;/span&gt;</translation>
@@ -113,33 +114,33 @@ para actualizar su producto.</translation>
         <translation>5. Iniciar la actualización</translation>
     </message>
     <message>
-        <source>&lt;span style="color:#000000; font-size:9pt"&gt;Note: Once the update is finished you need to connect Rel-41 to the&lt;br&gt;
+        <source>&lt;span style=&quot;color:#000000; font-size:9pt&quot;&gt;Note: Once the update is finished you need to connect Rel-41 to the&lt;br&gt;
 Kalvora app to register that it is updated. Otherwise you will continue&lt;br&gt;
 to receive email notifications about updating your Rel-41.&lt;/span&gt;</source>
         <extracomment>status_noDev</extracomment>
-        <translation>&lt;span style="color:#000000; font-size:9pt"&gt;Nota: cuando termine la actualización, conecte la Rel-41 a la&lt;br&gt;
+        <translation>&lt;span style=&quot;color:#000000; font-size:9pt&quot;&gt;Nota: cuando termine la actualización, conecte la Rel-41 a la&lt;br&gt;
 Kalvora app para registrar que está actualizada. De lo contrario, seguirá&lt;br&gt;
 recibiendo correos electrónicos para actualizar su Rel-41.&lt;/span&gt;</translation>
     </message>
     <message>
-        <source>&lt;span style="color:#000000; font-size:9pt"&gt;Connected to a %1.&lt;/span&gt;</source>
+        <source>&lt;span style=&quot;color:#000000; font-size:9pt&quot;&gt;Connected to a %1.&lt;/span&gt;</source>
         <extracomment>status_devConn</extracomment>
-        <translation>&lt;span style="color:#000000; font-size:9pt"&gt;Conectado: %1.&lt;/span&gt;</translation>
+        <translation>&lt;span style=&quot;color:#000000; font-size:9pt&quot;&gt;Conectado: %1.&lt;/span&gt;</translation>
     </message>
     <message>
-        <source>&lt;span style="color:#000000; font-size:9pt"&gt;Connected to a %1 with firmware version %2&lt;/span&gt;</source>
+        <source>&lt;span style=&quot;color:#000000; font-size:9pt&quot;&gt;Connected to a %1 with firmware version %2&lt;/span&gt;</source>
         <extracomment>status_devRev</extracomment>
-        <translation>&lt;span style="color:#000000; font-size:9pt"&gt;Conectado: %1 con la versión de firmware %2&lt;/span&gt;</translation>
+        <translation>&lt;span style=&quot;color:#000000; font-size:9pt&quot;&gt;Conectado: %1 con la versión de firmware %2&lt;/span&gt;</translation>
     </message>
     <message>
-        <source>&lt;span style="color:#000000; font-size:9pt"&gt;Connected to a %1 with unknown firmware version.&lt;/span&gt;</source>
+        <source>&lt;span style=&quot;color:#000000; font-size:9pt&quot;&gt;Connected to a %1 with unknown firmware version.&lt;/span&gt;</source>
         <extracomment>status_devRevUnknown</extracomment>
-        <translation>&lt;span style="color:#000000; font-size:9pt"&gt;Conectado: %1 con una versión de firmware desconocida.&lt;/span&gt;</translation>
+        <translation>&lt;span style=&quot;color:#000000; font-size:9pt&quot;&gt;Conectado: %1 con una versión de firmware desconocida.&lt;/span&gt;</translation>
     </message>
     <message>
-        <source>&lt;span style="color:#000000; font-size:9pt"&gt;&lt;b&gt;Writing firmware.&lt;/b&gt; Please wait until the upgrade has finished.&lt;/span&gt;</source>
+        <source>&lt;span style=&quot;color:#000000; font-size:9pt&quot;&gt;&lt;b&gt;Writing firmware.&lt;/b&gt; Please wait until the upgrade has finished.&lt;/span&gt;</source>
         <extracomment>status_writing</extracomment>
-        <translation>&lt;span style="color:#000000; font-size:9pt"&gt;&lt;b&gt;Escribiendo el firmware.&lt;/b&gt; Espere a que termine la actualización.&lt;/span&gt;</translation>
+        <translation>&lt;span style=&quot;color:#000000; font-size:9pt&quot;&gt;&lt;b&gt;Escribiendo el firmware.&lt;/b&gt; Espere a que termine la actualización.&lt;/span&gt;</translation>
     </message>
     <message>
         <source>Simulator mode</source>
@@ -152,94 +153,94 @@ recibiendo correos electrónicos para actualizar su Rel-41.&lt;/span&gt;</transl
         <translation>Modo depuración</translation>
     </message>
     <message>
-        <source>&lt;span style="color:#000000; font-size:9pt"&gt;&lt;b&gt;The firmware check failed:&lt;/b&gt; the lamp's firmware differs from this tool's. Click to try again. If it happens again, save a support report (Ctrl+Shift+S) and send it to support.&lt;/span&gt;</source>
+        <source>&lt;span style=&quot;color:#000000; font-size:9pt&quot;&gt;&lt;b&gt;The firmware check failed:&lt;/b&gt; the lamp&apos;s firmware differs from this tool&apos;s. Click to try again. If it happens again, save a support report (Ctrl+Shift+S) and send it to support.&lt;/span&gt;</source>
         <extracomment>status_fwDiffers</extracomment>
-        <translation>&lt;span style="color:#000000; font-size:9pt"&gt;&lt;b&gt;La comprobación del firmware ha fallado:&lt;/b&gt; el firmware de la lámpara es distinto del de esta herramienta. Haga clic para volver a intentarlo. Si vuelve a ocurrir, guarde un informe de soporte (Ctrl+Mayús+S) y envíelo al soporte técnico.&lt;/span&gt;</translation>
+        <translation>&lt;span style=&quot;color:#000000; font-size:9pt&quot;&gt;&lt;b&gt;La comprobación del firmware ha fallado:&lt;/b&gt; el firmware de la lámpara es distinto del de esta herramienta. Haga clic para volver a intentarlo. Si vuelve a ocurrir, guarde un informe de soporte (Ctrl+Mayús+S) y envíelo al soporte técnico.&lt;/span&gt;</translation>
     </message>
     <message>
-        <source>&lt;span style="color:#000000; font-size:9pt"&gt;&lt;b&gt;A lamp was found but could not be read.&lt;/b&gt; Disconnect it and connect it again.&lt;/span&gt;</source>
+        <source>&lt;span style=&quot;color:#000000; font-size:9pt&quot;&gt;&lt;b&gt;A lamp was found but could not be read.&lt;/b&gt; Disconnect it and connect it again.&lt;/span&gt;</source>
         <extracomment>status_devUnreadable</extracomment>
-        <translation>&lt;span style="color:#000000; font-size:9pt"&gt;&lt;b&gt;Se encontró una lámpara, pero no se pudo leer.&lt;/b&gt; Desconéctela y vuelva a conectarla.&lt;/span&gt;</translation>
+        <translation>&lt;span style=&quot;color:#000000; font-size:9pt&quot;&gt;&lt;b&gt;Se encontró una lámpara, pero no se pudo leer.&lt;/b&gt; Desconéctela y vuelva a conectarla.&lt;/span&gt;</translation>
     </message>
     <message>
-        <source>&lt;span style="color:#000000; font-size:9pt"&gt;&lt;b&gt;The lamp is not responding.&lt;/b&gt; Please wait and keep it connected: the tool does not stop a firmware write.&lt;/span&gt;</source>
+        <source>&lt;span style=&quot;color:#000000; font-size:9pt&quot;&gt;&lt;b&gt;The lamp is not responding.&lt;/b&gt; Please wait and keep it connected: the tool does not stop a firmware write.&lt;/span&gt;</source>
         <extracomment>status_notResponding</extracomment>
-        <translation>&lt;span style="color:#000000; font-size:9pt"&gt;&lt;b&gt;La lámpara no responde.&lt;/b&gt; Espere y manténgala conectada: la herramienta no interrumpe la escritura del firmware.&lt;/span&gt;</translation>
+        <translation>&lt;span style=&quot;color:#000000; font-size:9pt&quot;&gt;&lt;b&gt;La lámpara no responde.&lt;/b&gt; Espere y manténgala conectada: la herramienta no interrumpe la escritura del firmware.&lt;/span&gt;</translation>
     </message>
     <message>
-        <source>&lt;span style="color:#000000; font-size:9pt"&gt;&lt;b&gt;The upgrade did not take effect:&lt;/b&gt; the %1 still does not have firmware version %2. Click to try again. If it happens again, save a support report (Ctrl+Shift+S) and send it to support.&lt;/span&gt;</source>
+        <source>&lt;span style=&quot;color:#000000; font-size:9pt&quot;&gt;&lt;b&gt;The upgrade did not take effect:&lt;/b&gt; the %1 still does not have firmware version %2. Click to try again. If it happens again, save a support report (Ctrl+Shift+S) and send it to support.&lt;/span&gt;</source>
         <extracomment>status_noEffect</extracomment>
-        <translation>&lt;span style="color:#000000; font-size:9pt"&gt;&lt;b&gt;La actualización no ha surtido efecto:&lt;/b&gt; la %1 sigue sin tener la versión de firmware %2. Haga clic para volver a intentarlo. Si vuelve a ocurrir, guarde un informe de soporte (Ctrl+Mayús+S) y envíelo al soporte técnico.&lt;/span&gt;</translation>
+        <translation>&lt;span style=&quot;color:#000000; font-size:9pt&quot;&gt;&lt;b&gt;La actualización no ha surtido efecto:&lt;/b&gt; la %1 sigue sin tener la versión de firmware %2. Haga clic para volver a intentarlo. Si vuelve a ocurrir, guarde un informe de soporte (Ctrl+Mayús+S) y envíelo al soporte técnico.&lt;/span&gt;</translation>
     </message>
     <message>
-        <source>&lt;span style="color:#000000; font-size:9pt"&gt;&lt;b&gt;The last firmware write did not complete:&lt;/b&gt; the %1 does not have firmware version %2. Click to try again. If it happens again, save a support report (Ctrl+Shift+S) and send it to support.&lt;/span&gt;</source>
+        <source>&lt;span style=&quot;color:#000000; font-size:9pt&quot;&gt;&lt;b&gt;The last firmware write did not complete:&lt;/b&gt; the %1 does not have firmware version %2. Click to try again. If it happens again, save a support report (Ctrl+Shift+S) and send it to support.&lt;/span&gt;</source>
         <extracomment>status_writeIncomplete</extracomment>
-        <translation>&lt;span style="color:#000000; font-size:9pt"&gt;&lt;b&gt;La última escritura del firmware no se completó:&lt;/b&gt; la %1 no tiene la versión de firmware %2. Haga clic para volver a intentarlo. Si vuelve a ocurrir, guarde un informe de soporte (Ctrl+Mayús+S) y envíelo al soporte técnico.&lt;/span&gt;</translation>
+        <translation>&lt;span style=&quot;color:#000000; font-size:9pt&quot;&gt;&lt;b&gt;La última escritura del firmware no se completó:&lt;/b&gt; la %1 no tiene la versión de firmware %2. Haga clic para volver a intentarlo. Si vuelve a ocurrir, guarde un informe de soporte (Ctrl+Mayús+S) y envíelo al soporte técnico.&lt;/span&gt;</translation>
     </message>
     <message>
-        <source>&lt;span style="color:#000000; font-size:9pt"&gt;&lt;b&gt;The firmware was not written:&lt;/b&gt; this tool's firmware file was changed on disk. Close the tool and start it again.&lt;/span&gt;</source>
+        <source>&lt;span style=&quot;color:#000000; font-size:9pt&quot;&gt;&lt;b&gt;The firmware was not written:&lt;/b&gt; this tool&apos;s firmware file was changed on disk. Close the tool and start it again.&lt;/span&gt;</source>
         <extracomment>status_imageChanged</extracomment>
-        <translation>&lt;span style="color:#000000; font-size:9pt"&gt;&lt;b&gt;El firmware no se escribió:&lt;/b&gt; el archivo de firmware de esta herramienta se modificó en el disco. Cierre la herramienta y vuelva a iniciarla.&lt;/span&gt;</translation>
+        <translation>&lt;span style=&quot;color:#000000; font-size:9pt&quot;&gt;&lt;b&gt;El firmware no se escribió:&lt;/b&gt; el archivo de firmware de esta herramienta se modificó en el disco. Cierre la herramienta y vuelva a iniciarla.&lt;/span&gt;</translation>
     </message>
     <message>
-        <source>&lt;span style="color:#000000; font-size:9pt"&gt;&lt;b&gt;The firmware was written, but not checked:&lt;/b&gt; the tool has stopped handling the lamp. Close the tool and start it again to check the lamp.&lt;/span&gt;</source>
+        <source>&lt;span style=&quot;color:#000000; font-size:9pt&quot;&gt;&lt;b&gt;The firmware was written, but not checked:&lt;/b&gt; the tool has stopped handling the lamp. Close the tool and start it again to check the lamp.&lt;/span&gt;</source>
         <extracomment>status_stoppedAfterWrite</extracomment>
-        <translation>&lt;span style="color:#000000; font-size:9pt"&gt;&lt;b&gt;El firmware se escribió, pero no se comprobó:&lt;/b&gt; la herramienta ha dejado de atender la lámpara. Ciérrela y vuelva a iniciarla para comprobar la lámpara.&lt;/span&gt;</translation>
+        <translation>&lt;span style=&quot;color:#000000; font-size:9pt&quot;&gt;&lt;b&gt;El firmware se escribió, pero no se comprobó:&lt;/b&gt; la herramienta ha dejado de atender la lámpara. Ciérrela y vuelva a iniciarla para comprobar la lámpara.&lt;/span&gt;</translation>
     </message>
     <message>
-        <source>&lt;span style="color:#000000; font-size:9pt"&gt;&lt;b&gt;The firmware write did not complete:&lt;/b&gt; the tool has stopped handling the lamp. Close the tool, start it again and upgrade the lamp from step 1. If it happens again, save a support report (Ctrl+Shift+S) and send it to support.&lt;/span&gt;</source>
+        <source>&lt;span style=&quot;color:#000000; font-size:9pt&quot;&gt;&lt;b&gt;The firmware write did not complete:&lt;/b&gt; the tool has stopped handling the lamp. Close the tool, start it again and upgrade the lamp from step 1. If it happens again, save a support report (Ctrl+Shift+S) and send it to support.&lt;/span&gt;</source>
         <extracomment>status_stoppedWriteIncomplete</extracomment>
-        <translation>&lt;span style="color:#000000; font-size:9pt"&gt;&lt;b&gt;La escritura del firmware no se completó:&lt;/b&gt; la herramienta ha dejado de atender la lámpara. Vuelva a iniciarla y actualice la lámpara desde el paso 1. Si vuelve a ocurrir, guarde un informe de soporte (Ctrl+Mayús+S) y envíelo al soporte técnico.&lt;/span&gt;</translation>
+        <translation>&lt;span style=&quot;color:#000000; font-size:9pt&quot;&gt;&lt;b&gt;La escritura del firmware no se completó:&lt;/b&gt; la herramienta ha dejado de atender la lámpara. Vuelva a iniciarla y actualice la lámpara desde el paso 1. Si vuelve a ocurrir, guarde un informe de soporte (Ctrl+Mayús+S) y envíelo al soporte técnico.&lt;/span&gt;</translation>
     </message>
     <message>
-        <source>&lt;span style="color:#000000; font-size:9pt"&gt;&lt;b&gt;The lamp's firmware was not checked:&lt;/b&gt; the tool has stopped handling the lamp. Close the tool and start it again to check the lamp.&lt;/span&gt;</source>
+        <source>&lt;span style=&quot;color:#000000; font-size:9pt&quot;&gt;&lt;b&gt;The lamp&apos;s firmware was not checked:&lt;/b&gt; the tool has stopped handling the lamp. Close the tool and start it again to check the lamp.&lt;/span&gt;</source>
         <extracomment>status_stoppedBeforeCheck</extracomment>
-        <translation>&lt;span style="color:#000000; font-size:9pt"&gt;&lt;b&gt;El firmware de la lámpara no se comprobó:&lt;/b&gt; la herramienta ha dejado de atender la lámpara. Ciérrela y vuelva a iniciarla para comprobar la lámpara.&lt;/span&gt;</translation>
+        <translation>&lt;span style=&quot;color:#000000; font-size:9pt&quot;&gt;&lt;b&gt;El firmware de la lámpara no se comprobó:&lt;/b&gt; la herramienta ha dejado de atender la lámpara. Ciérrela y vuelva a iniciarla para comprobar la lámpara.&lt;/span&gt;</translation>
     </message>
     <message>
-        <source>&lt;span style="color:#000000; font-size:9pt"&gt;&lt;b&gt;The firmware check failed:&lt;/b&gt; the lamp's firmware differs from this tool's, and the tool has stopped. Start it again and upgrade the lamp again. If it happens again, save a support report (Ctrl+Shift+S) and send it to support.&lt;/span&gt;</source>
+        <source>&lt;span style=&quot;color:#000000; font-size:9pt&quot;&gt;&lt;b&gt;The firmware check failed:&lt;/b&gt; the lamp&apos;s firmware differs from this tool&apos;s, and the tool has stopped. Start it again and upgrade the lamp again. If it happens again, save a support report (Ctrl+Shift+S) and send it to support.&lt;/span&gt;</source>
         <extracomment>status_stoppedAfterFailedCheck</extracomment>
-        <translation>&lt;span style="color:#000000; font-size:9pt"&gt;&lt;b&gt;La comprobación del firmware ha fallado:&lt;/b&gt; el firmware de la lámpara es distinto, y la herramienta se ha detenido. Vuelva a iniciarla y actualice la lámpara de nuevo. Si vuelve a ocurrir, guarde un informe de soporte (Ctrl+Mayús+S) y envíelo al soporte técnico.&lt;/span&gt;</translation>
+        <translation>&lt;span style=&quot;color:#000000; font-size:9pt&quot;&gt;&lt;b&gt;La comprobación del firmware ha fallado:&lt;/b&gt; el firmware de la lámpara es distinto, y la herramienta se ha detenido. Vuelva a iniciarla y actualice la lámpara de nuevo. Si vuelve a ocurrir, guarde un informe de soporte (Ctrl+Mayús+S) y envíelo al soporte técnico.&lt;/span&gt;</translation>
     </message>
     <message>
-        <source>&lt;span style="color:#000000; font-size:9pt"&gt;&lt;b&gt;Stopped:&lt;/b&gt; the tool has stopped handling lamps. The last lamp has this tool's firmware, checked byte for byte. Close the tool and start it again to upgrade another lamp.&lt;/span&gt;</source>
+        <source>&lt;span style=&quot;color:#000000; font-size:9pt&quot;&gt;&lt;b&gt;Stopped:&lt;/b&gt; the tool has stopped handling lamps. The last lamp has this tool&apos;s firmware, checked byte for byte. Close the tool and start it again to upgrade another lamp.&lt;/span&gt;</source>
         <extracomment>status_stoppedAfterVerified</extracomment>
-        <translation>&lt;span style="color:#000000; font-size:9pt"&gt;&lt;b&gt;Detenido:&lt;/b&gt; la herramienta ha dejado de atender lámparas. La última lámpara tiene el firmware de esta herramienta, comprobado byte a byte. Vuelva a iniciarla para actualizar otra lámpara.&lt;/span&gt;</translation>
+        <translation>&lt;span style=&quot;color:#000000; font-size:9pt&quot;&gt;&lt;b&gt;Detenido:&lt;/b&gt; la herramienta ha dejado de atender lámparas. La última lámpara tiene el firmware de esta herramienta, comprobado byte a byte. Vuelva a iniciarla para actualizar otra lámpara.&lt;/span&gt;</translation>
     </message>
     <message>
-        <source>&lt;span style="color:#000000; font-size:9pt"&gt;&lt;b&gt;The upgrade did not take effect:&lt;/b&gt; the tool has stopped handling the lamp. Start it again and upgrade the lamp from step 1. If it happens again, save a support report (Ctrl+Shift+S) and send it to support.&lt;/span&gt;</source>
+        <source>&lt;span style=&quot;color:#000000; font-size:9pt&quot;&gt;&lt;b&gt;The upgrade did not take effect:&lt;/b&gt; the tool has stopped handling the lamp. Start it again and upgrade the lamp from step 1. If it happens again, save a support report (Ctrl+Shift+S) and send it to support.&lt;/span&gt;</source>
         <extracomment>status_stoppedAfterNoEffect</extracomment>
-        <translation>&lt;span style="color:#000000; font-size:9pt"&gt;&lt;b&gt;La actualización no ha surtido efecto:&lt;/b&gt; la herramienta ha dejado de atender la lámpara. Vuelva a iniciarla y actualice la lámpara desde el paso 1. Si vuelve a ocurrir, guarde un informe de soporte (Ctrl+Mayús+S) y envíelo al soporte técnico.&lt;/span&gt;</translation>
+        <translation>&lt;span style=&quot;color:#000000; font-size:9pt&quot;&gt;&lt;b&gt;La actualización no ha surtido efecto:&lt;/b&gt; la herramienta ha dejado de atender la lámpara. Vuelva a iniciarla y actualice la lámpara desde el paso 1. Si vuelve a ocurrir, guarde un informe de soporte (Ctrl+Mayús+S) y envíelo al soporte técnico.&lt;/span&gt;</translation>
     </message>
     <message>
-        <source>&lt;span style="color:#000000; font-size:9pt"&gt;&lt;b&gt;Stopped:&lt;/b&gt; the tool has stopped handling the lamp; nothing was written. Close the tool and start it again to upgrade the lamp.&lt;/span&gt;</source>
+        <source>&lt;span style=&quot;color:#000000; font-size:9pt&quot;&gt;&lt;b&gt;Stopped:&lt;/b&gt; the tool has stopped handling the lamp; nothing was written. Close the tool and start it again to upgrade the lamp.&lt;/span&gt;</source>
         <extracomment>status_stopped</extracomment>
-        <translation>&lt;span style="color:#000000; font-size:9pt"&gt;&lt;b&gt;Detenido:&lt;/b&gt; la herramienta ha dejado de atender la lámpara; no se escribió nada. Ciérrela y vuelva a iniciarla para actualizar la lámpara.&lt;/span&gt;</translation>
+        <translation>&lt;span style=&quot;color:#000000; font-size:9pt&quot;&gt;&lt;b&gt;Detenido:&lt;/b&gt; la herramienta ha dejado de atender la lámpara; no se escribió nada. Ciérrela y vuelva a iniciarla para actualizar la lámpara.&lt;/span&gt;</translation>
     </message>
     <message>
-        <source>&lt;span style="color:#000000; font-size:9pt"&gt;&lt;b&gt;The lamp is not responding.&lt;/b&gt; The tool does not stop a firmware write: unplugging the lamp ends it. The lamp can then be upgraded again from step 1.&lt;/span&gt;</source>
+        <source>&lt;span style=&quot;color:#000000; font-size:9pt&quot;&gt;&lt;b&gt;The lamp is not responding.&lt;/b&gt; The tool does not stop a firmware write: unplugging the lamp ends it. The lamp can then be upgraded again from step 1.&lt;/span&gt;</source>
         <extracomment>status_notRespondingLong</extracomment>
-        <translation>&lt;span style="color:#000000; font-size:9pt"&gt;&lt;b&gt;La lámpara no responde.&lt;/b&gt; La herramienta no interrumpe la escritura del firmware: desconectar la lámpara la termina. Después, la lámpara puede actualizarse de nuevo desde el paso 1.&lt;/span&gt;</translation>
+        <translation>&lt;span style=&quot;color:#000000; font-size:9pt&quot;&gt;&lt;b&gt;La lámpara no responde.&lt;/b&gt; La herramienta no interrumpe la escritura del firmware: desconectar la lámpara la termina. Después, la lámpara puede actualizarse de nuevo desde el paso 1.&lt;/span&gt;</translation>
     </message>
     <message>
-        <source>&lt;span style="color:#000000; font-size:9pt"&gt;&lt;b&gt;A lamp is connected, but this user may not open it.&lt;/b&gt; Install the tool's package (its udev rule lets users open the lamp), reconnect the lamp, and use the tool at this computer, not over ssh.&lt;/span&gt;</source>
+        <source>&lt;span style=&quot;color:#000000; font-size:9pt&quot;&gt;&lt;b&gt;A lamp is connected, but this user may not open it.&lt;/b&gt; Install the tool&apos;s package (its udev rule lets users open the lamp), reconnect the lamp, and use the tool at this computer, not over ssh.&lt;/span&gt;</source>
         <extracomment>status_accessRefused</extracomment>
-        <translation>&lt;span style="color:#000000; font-size:9pt"&gt;&lt;b&gt;Hay una lámpara conectada, pero este usuario no puede abrirla.&lt;/b&gt; Instale el paquete de la herramienta (su regla udev da acceso), vuelva a conectar la lámpara y use la herramienta en este ordenador, no por ssh.&lt;/span&gt;</translation>
+        <translation>&lt;span style=&quot;color:#000000; font-size:9pt&quot;&gt;&lt;b&gt;Hay una lámpara conectada, pero este usuario no puede abrirla.&lt;/b&gt; Instale el paquete de la herramienta (su regla udev da acceso), vuelva a conectar la lámpara y use la herramienta en este ordenador, no por ssh.&lt;/span&gt;</translation>
     </message>
     <message>
-        <source>&lt;span style="color:#000000; font-size:9pt"&gt;&lt;b&gt;More than one device in bootloader mode is connected.&lt;/b&gt; Disconnect all but the lamp.&lt;/span&gt;</source>
+        <source>&lt;span style=&quot;color:#000000; font-size:9pt&quot;&gt;&lt;b&gt;More than one device in bootloader mode is connected.&lt;/b&gt; Disconnect all but the lamp.&lt;/span&gt;</source>
         <extracomment>status_severalDevices</extracomment>
-        <translation>&lt;span style="color:#000000; font-size:9pt"&gt;&lt;b&gt;Hay más de un dispositivo conectado en modo bootloader.&lt;/b&gt; Desconecte todos menos la lámpara.&lt;/span&gt;</translation>
+        <translation>&lt;span style=&quot;color:#000000; font-size:9pt&quot;&gt;&lt;b&gt;Hay más de un dispositivo conectado en modo bootloader.&lt;/b&gt; Desconecte todos menos la lámpara.&lt;/span&gt;</translation>
     </message>
     <message>
-        <source>&lt;span style="color:#000000; font-size:9pt"&gt;&lt;b&gt;The computer's folder %1 is full or cannot be written&lt;/b&gt; (%2 of free space needed): the lamp could not be read or checked. Free space there, then disconnect the lamp and connect it again.&lt;/span&gt;</source>
+        <source>&lt;span style=&quot;color:#000000; font-size:9pt&quot;&gt;&lt;b&gt;The computer&apos;s folder %1 is full or cannot be written&lt;/b&gt; (%2 of free space needed): the lamp could not be read or checked. Free space there, then disconnect the lamp and connect it again.&lt;/span&gt;</source>
         <extracomment>status_folderFull</extracomment>
-        <translation>&lt;span style="color:#000000; font-size:9pt"&gt;&lt;b&gt;La carpeta %1 del ordenador está llena o no se puede escribir&lt;/b&gt; (se necesitan %2 libres): no se pudo leer ni comprobar la lámpara. Libere espacio y después desconecte la lámpara y vuelva a conectarla.&lt;/span&gt;</translation>
+        <translation>&lt;span style=&quot;color:#000000; font-size:9pt&quot;&gt;&lt;b&gt;La carpeta %1 del ordenador está llena o no se puede escribir&lt;/b&gt; (se necesitan %2 libres): no se pudo leer ni comprobar la lámpara. Libere espacio y después desconecte la lámpara y vuelva a conectarla.&lt;/span&gt;</translation>
     </message>
     <message>
-        <source>&lt;span style="color:#000000; font-size:9pt"&gt;&lt;b&gt;The firmware was not written:&lt;/b&gt; the computer's folder %1 has no room to check it (%2 of free space needed). Free space there, then disconnect the lamp and connect it again.&lt;/span&gt;</source>
+        <source>&lt;span style=&quot;color:#000000; font-size:9pt&quot;&gt;&lt;b&gt;The firmware was not written:&lt;/b&gt; the computer&apos;s folder %1 has no room to check it (%2 of free space needed). Free space there, then disconnect the lamp and connect it again.&lt;/span&gt;</source>
         <extracomment>status_folderFullWrite</extracomment>
-        <translation>&lt;span style="color:#000000; font-size:9pt"&gt;&lt;b&gt;El firmware no se escribió:&lt;/b&gt; la carpeta %1 del ordenador no tiene espacio para comprobarlo (se necesitan %2 libres). Libere espacio y después desconecte la lámpara y vuelva a conectarla.&lt;/span&gt;</translation>
+        <translation>&lt;span style=&quot;color:#000000; font-size:9pt&quot;&gt;&lt;b&gt;El firmware no se escribió:&lt;/b&gt; la carpeta %1 del ordenador no tiene espacio para comprobarlo (se necesitan %2 libres). Libere espacio y después desconecte la lámpara y vuelva a conectarla.&lt;/span&gt;</translation>
     </message>
 </context>
 <context>
@@ -297,7 +298,7 @@ recibiendo correos electrónicos para actualizar su Rel-41.&lt;/span&gt;</transl
         <translation>Error</translation>
     </message>
     <message>
-        <source>&lt;nobr&gt;File '%1'&lt;br/&gt;cannot be opened for writing.&lt;br/&gt;&lt;br/&gt;The log output could &lt;b&gt;not&lt;/b&gt; be saved!&lt;/nobr&gt;</source>
+        <source>&lt;nobr&gt;File &apos;%1&apos;&lt;br/&gt;cannot be opened for writing.&lt;br/&gt;&lt;br/&gt;The log output could &lt;b&gt;not&lt;/b&gt; be saved!&lt;/nobr&gt;</source>
         <translation>&lt;nobr&gt;El archivo «%1»&lt;br/&gt;no se puede abrir para escribir.&lt;br/&gt;&lt;br/&gt;¡La salida del registro &lt;b&gt;no&lt;/b&gt; se ha guardado!&lt;/nobr&gt;</translation>
     </message>
 </context>
@@ -338,7 +339,7 @@ recibiendo correos electrónicos para actualizar su Rel-41.&lt;/span&gt;</transl
         <translation>El programa no puede escribir sus archivos en su carpeta de trabajo %1 (¿está lleno el disco?).</translation>
     </message>
     <message>
-        <source>The program's dfu-util (%1) did not run or did not answer within %2 s.</source>
+        <source>The program&apos;s dfu-util (%1) did not run or did not answer within %2 s.</source>
         <translation>El dfu-util del programa (%1) no se ejecutó o no respondió en %2 s.</translation>
     </message>
     <message>
