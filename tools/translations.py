@@ -11,6 +11,7 @@ translations.py update LUPDATE SOURCES LAYOUT TS_DIR
 """
 
 import json
+import os
 import pathlib
 import re
 import shutil
@@ -19,10 +20,12 @@ import sys
 import xml.etree.ElementTree as ET
 
 # Names that stay as they are in the pseudo-locale, as in every language.
-NAMES = ["Kalvora", "Rel-41", "Ctrl+Shift+S", "Ctrl+L", "dfu-util", "udev", "USB", "ssh",
-         "SHA-256", "JSON", "TMPDIR", "kalvora-upgrade-cli", "N/A"]
-TOKENS = re.compile("(<[^>]*>|&\\w+;|%L?\\d+|%n|\\n|" + "|".join(map(re.escape, NAMES))
-                    + "|[^\\W\\d_]+)")
+NAMES = ["Kalvora app", "Kalvora", "Rel-41", "Ctrl+Shift+S", "Ctrl+L", "dfu-util", "udev", "USB",
+         "ssh", "SHA-256", "JSON", "TMPDIR", "kalvora-upgrade-cli", "N/A"]
+# Kept too: markup, entities, placeholders, line feeds, options (--wait), file patterns
+# ((*.txt)) and words in capitals (SECONDS).
+TOKENS = re.compile("(<[^>]*>|&\\w+;|%L?\\d+|%n|\\n|--?[a-z][a-z-]*|\\(\\*[^)]*\\)|\\b[A-Z]{2,}\\b|"
+                    + "|".join(map(re.escape, NAMES)) + "|[^\\W\\d_]+)")
 ACCENTED = str.maketrans("aceinousyzAEINOUCSYZ", "áçéîñöûšýžÅÉÎÑÖÛÇŠÝŽ")
 
 
@@ -46,7 +49,9 @@ def lupdate(tool, sources, layout_cpp, ts):
 
 def lrelease(tool, ts, qm):
     """Compiles ts; the number of texts without a finished translation."""
-    out = subprocess.run([tool, ts, "-qm", qm], check=True, capture_output=True, text=True).stdout
+    english = dict(os.environ, LC_ALL="C", LANGUAGE="")  # the counts are read in English
+    out = subprocess.run([tool, ts, "-qm", qm], check=True, capture_output=True, text=True,
+                         env=english).stdout
     unfinished = re.search(r"(\d+) unfinished", out)
     ignored = re.search(r"Ignored (\d+) untranslated", out)
     return (int(unfinished.group(1)) if unfinished else 0) + (int(ignored.group(1)) if ignored else 0)
@@ -58,7 +63,7 @@ def pseudo(text):
     parts = TOKENS.split(text)
     for i in range(1, len(parts), 2):
         word = parts[i]
-        if word.isalpha() and word not in NAMES:
+        if word.isalpha() and word not in NAMES and not word.isupper():
             longer = word + word[: (len(word) * 2 + 2) // 5] # 40 %, rounded
             parts[i] = longer.translate(ACCENTED)
     # Inside the markup that opens and closes the text, so that rich text stays rich text.
@@ -72,8 +77,11 @@ def pseudo_locale(template, ts):
     root.set("language", "en_XA")
     for message in root.iter("message"):
         translation = message.find("translation")
+        source = message.find("source").text or ""
+        # A text the shipped languages leave as it is (the log's line prefixes) stays so.
+        kept = translation.text == source
         translation.attrib.clear()
-        translation.text = pseudo(message.find("source").text or "")
+        translation.text = source if kept else pseudo(source)
     tree.write(ts, encoding="utf-8", xml_declaration=True)
 
 
@@ -84,6 +92,8 @@ def build(lupdate_tool, lrelease_tool, sources, layout, ts_dir, out):
     layout_texts(layout, layout_cpp)
     failed = []
     shipped = sorted(pathlib.Path(ts_dir).glob("kalvora_*.ts"))
+    if not shipped:
+        sys.exit("translations.py: no kalvora_*.ts in %s" % ts_dir)
     for ts in shipped:
         copy = out / ts.name
         shutil.copyfile(ts, copy)

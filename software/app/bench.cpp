@@ -100,9 +100,22 @@ int run(int argc, char** argv, int events)
         if (lamps)
             lamps->signalled(sig);
     });
+    // At the run's end, also after a signal or a failed start-up, while the working folder is
+    // there; a report that cannot be written does not change the status.
+    QString const reportFile = parser.value(reportOption);
+    auto const report = [&reportFile] {
+        QString why;
+        if (!reportFile.isEmpty() &&
+            !support_report::save(reportFile, support_report::make(support_report::of_this_program()),
+                                  &why))
+            say(QCoreApplication::translate("Bench",
+                                            "the support report could not be written to %1: %2")
+                    .arg(reportFile, why));
+    };
     QString failure;
     if (!prepare_device_side(&failure) || !desired_firmware_known(&failure)) {
         say(failure);
+        report();
         return startup_failure;
     }
     create_worker_and_flow();
@@ -113,16 +126,8 @@ int run(int argc, char** argv, int events)
     app.exec();
     end_termination_delivery();
     lamps = nullptr;
-    // Also after a signal, while the working folder is there; a report that cannot be written
-    // does not change the status.
-    QString const report = parser.isSet(reportOption)
-                               ? support_report::make(support_report::of_this_program())
-                               : QString();
+    report();
     tear_down(0);
-    QString why;
-    if (!report.isEmpty() && !support_report::save(parser.value(reportOption), report, &why))
-        say(QCoreApplication::translate("Bench", "the support report could not be written to %1: %2")
-                .arg(parser.value(reportOption), why));
     return handled.exitStatus();
 }
 

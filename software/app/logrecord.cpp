@@ -11,9 +11,10 @@ namespace log_record {
 namespace {
 
 std::atomic<QtMessageHandler> route{nullptr};
-QtMessageHandler qt_own = nullptr; // written once, before the first message is recorded
-std::mutex mutex;
-std::deque<QString> kept;
+std::atomic<QtMessageHandler> qt_own{nullptr}; // Qt's own handler, known before recording starts
+// Never destroyed: a message may come while static objects are being destroyed.
+std::mutex& mutex = *new std::mutex;
+std::deque<QString>& kept = *new std::deque<QString>;
 
 char const* level(QtMsgType type)
 {
@@ -39,7 +40,7 @@ void record(QtMsgType type, QMessageLogContext const& context, QString const& me
             kept.pop_front();
     }
     QtMessageHandler const next = route.load();
-    (next ? next : qt_own)(type, context, message);
+    (next ? next : qt_own.load())(type, context, message);
 }
 
 } // namespace
@@ -47,9 +48,9 @@ void record(QtMsgType type, QMessageLogContext const& context, QString const& me
 void install(QtMessageHandler to)
 {
     route.store(to);
-    QtMessageHandler const previous = qInstallMessageHandler(record);
-    if (previous != record)
-        qt_own = previous; // Qt's own handler: what qInstallMessageHandler gives back first
+    if (!qt_own.load()) // Qt's own handler is what qInstallMessageHandler gives back first
+        qt_own.store(qInstallMessageHandler(nullptr));
+    qInstallMessageHandler(record);
 }
 
 QStringList lines()

@@ -12,6 +12,7 @@
 #include <QDir>
 #include <QFile>
 #include <QLocale>
+#include <QRegularExpression>
 #include <QSaveFile>
 #include <QSysInfo>
 #include <QTextStream>
@@ -100,36 +101,56 @@ void lamps(QTextStream& out, QList<LampAccount::Lamp> const& all)
     }
 }
 
-// Every occurrence, as plain text: the home folders first (a home of "/" or none is left
-// alone), then the host names, then the user name.
-QString without_private(QString text, Sources const& s)
+// Every occurrence, as plain text, in one pass (a name written for another is never read
+// again): the home folders first (a home of "/" or none is left alone), then the host names,
+// then the user name; a longer name before one it contains.
+QString without_private(QString const& text, Sources const& s)
 {
-    auto const replace = [&text](QString const& what, QLatin1String by) {
-        if (!what.isEmpty())
-            text.replace(what, by);
-    };
+    QList<QPair<QString, QString>> names;
     for (QString const& home : s.homes)
-        if (home != QLatin1String("/"))
-            replace(home, QLatin1String("<home>"));
-    QStringList hosts = s.hosts;
-    std::sort(hosts.begin(), hosts.end(),
-              [](QString const& a, QString const& b) { return a.size() > b.size(); });
-    for (QString const& host : hosts)
-        replace(host, QLatin1String("<host>"));
-    replace(s.user, QLatin1String("<user>"));
-    return text;
+        if (!home.isEmpty() && home != QLatin1String("/"))
+            names << qMakePair(home, QStringLiteral("<home>"));
+    for (QString const& host : s.hosts)
+        if (!host.isEmpty())
+            names << qMakePair(host, QStringLiteral("<host>"));
+    if (!s.user.isEmpty())
+        names << qMakePair(s.user, QStringLiteral("<user>"));
+    std::stable_sort(names.begin(), names.end(), [](auto const& a, auto const& b) {
+        return a.first.size() > b.first.size();
+    });
+    if (names.isEmpty())
+        return text;
+    QStringList alternatives;
+    for (auto const& name : names)
+        alternatives << QRegularExpression::escape(name.first);
+    QRegularExpression const any(alternatives.join(QLatin1Char('|')));
+    QString out;
+    int done = 0;
+    for (auto it = any.globalMatch(text); it.hasNext();) {
+        QRegularExpressionMatch const match = it.next();
+        out += text.mid(done, match.capturedStart() - done);
+        for (auto const& name : names)
+            if (name.first == match.captured()) {
+                out += name.second;
+                break;
+            }
+        done = match.capturedEnd();
+    }
+    return out + text.mid(done);
 }
 
 } // namespace
 
 QString make(Sources const& s)
 {
+    QString const header =
+        QStringLiteral("Kalvora Firmware Upgrade Tool: support report, made %1\n"
+                       "The home folder, the computer's name and the user name are replaced by "
+                       "<home>, <host> and <user>.\nThe lamps' serial numbers are kept: support "
+                       "needs them.\n")
+            .arg(QDateTime::currentDateTime().toString(Qt::ISODate));
     QString text;
     QTextStream out(&text);
-    out << "Kalvora Firmware Upgrade Tool: support report, made "
-        << QDateTime::currentDateTime().toString(Qt::ISODate) << "\n"
-        << "The home folder, the computer's name and the user name are replaced by <home>, "
-           "<host> and <user>.\nThe lamps' serial numbers are kept: support needs them.\n";
 
     out << "\n== Tool ==\n"
         << "version: " << s.version << "\n"
@@ -170,7 +191,7 @@ QString make(Sources const& s)
 
     out << "\n== Log (the last " << s.log.size() << " lines) ==\n" << s.log.join('\n') << '\n';
     out.flush();
-    return without_private(text, s);
+    return header + without_private(text, s);
 }
 
 Sources of_this_program()
@@ -214,18 +235,20 @@ Sources of_this_program()
     }
     s.log = log_record::lines();
     s.homes << QDir::homePath();
+    s.user = qEnvironmentVariable("USER", qEnvironmentVariable("LOGNAME"));
     if (passwd const* pw = ::getpwuid(::getuid())) {
         s.homes << QString::fromLocal8Bit(pw->pw_dir);
         s.user = QString::fromLocal8Bit(pw->pw_name);
     }
     // The fully qualified name, as /etc/hosts gives it, without asking a name server.
     QString const host = QSysInfo::machineHostName();
-    s.hosts << host << host.section(QLatin1Char('.'), 0, 0);
+    QString const shortName = host.section(QLatin1Char('.'), 0, 0);
+    s.hosts << host << shortName;
     QFile hosts(QStringLiteral("/etc/hosts"));
     if (!host.isEmpty() && hosts.open(QIODevice::ReadOnly))
         for (QByteArray const& line : hosts.readAll().split('\n')) {
             QStringList const names = QString::fromUtf8(line.split('#').first()).simplified().split(' ');
-            if (names.contains(s.hosts.last()) || names.contains(host))
+            if (names.contains(shortName) || names.contains(host))
                 s.hosts << names.mid(1);
         }
     s.hosts.removeAll(QStringLiteral("localhost"));

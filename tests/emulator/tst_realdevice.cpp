@@ -360,9 +360,13 @@ void tst_RealDevice::stuckDevice()
     QTest::qWait(1000);
     QVERIFY(sm_A->is_downloading());
 
-    // Only the lamp itself ends the write: pulled, dfu-util gives up, and the program ends.
+    // Only the lamp itself ends the write: pulled, dfu-util gives up. The window, closed in
+    // the belief that the write would finish, stays to say that it did not; the next close ends.
     device.set(QStringLiteral("present"), QStringLiteral("0"));
     QTRY_VERIFY_WITH_TIMEOUT(!sm_A->is_downloading(), timeout);
+    QTRY_VERIFY_WITH_TIMEOUT(status().startsWith(QStringLiteral("The firmware write did not complete:")), timeout);
+    QVERIFY(mainWindow->isVisible());
+    mainWindow->close();
     QTRY_VERIFY_WITH_TIMEOUT(!mainWindow->isVisible(), timeout);
 }
 

@@ -284,7 +284,7 @@ weiterhin E-Mails mit der Bitte, Ihre Rel-41 zu aktualisieren.&lt;/span&gt;</tra
     </message>
     <message>
         <source>%1 (repeated %2 times)</source>
-        <translation>%1 (%2-mal wiederholt)</translation>
+        <translation>%1 (repeated %2 times)</translation>
     </message>
     <message>
         <source>Save Log Output</source>

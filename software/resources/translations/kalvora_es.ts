@@ -283,7 +283,7 @@ recibiendo correos electrónicos para actualizar su Rel-41.&lt;/span&gt;</transl
     </message>
     <message>
         <source>%1 (repeated %2 times)</source>
-        <translation>%1 (repetido %2 veces)</translation>
+        <translation>%1 (repeated %2 times)</translation>
     </message>
     <message>
         <source>Save Log Output</source>

@@ -75,7 +75,7 @@ Firmware version:
 %1&lt;/span&gt;</source>
         <extracomment>4</extracomment>
         <translation>&lt;span style=&quot;font-size:20pt&quot;&gt;
-Micrologiciel :
+Version du micrologiciel :
 &lt;br&gt;
 %1&lt;/span&gt;</translation>
     </message>
@@ -283,7 +283,7 @@ des e-mails vous invitant à mettre à jour votre Rel-41.&lt;/span&gt;</translat
     </message>
     <message>
         <source>%1 (repeated %2 times)</source>
-        <translation>%1 (répété %2 fois)</translation>
+        <translation>%1 (repeated %2 times)</translation>
     </message>
     <message>
         <source>Save Log Output</source>

@@ -63,7 +63,7 @@ Kalvora Rel-41 ランプ N 台（既定は 1 台）を、ウィンドウなし�
         <extracomment>2</extracomment>
         <translation>
 &lt;span style=&quot;font-size:20pt&quot;&gt;
-&lt;span style=&quot;color:#FFFFFF; font-weight:bold;&quot;&gt;ファームウェア更新&lt;/span&gt;
+&lt;span style=&quot;color:#FFFFFF; font-weight:bold;&quot;&gt;ファームウェア&lt;br&gt;アップグレード&lt;/span&gt;
 &lt;br&gt;
 &lt;span style=&quot;font-weight:bold&quot;&gt;%1&lt;/span&gt;&lt;/span&gt;</translation>
     </message>
@@ -105,7 +105,7 @@ to upgrade your product.</source>
     <message>
         <source>4. Connect USB-cable</source>
         <extracomment>9</extracomment>
-        <translation>4. USBケーブルを接続</translation>
+        <translation>4. USBを接続します</translation>
     </message>
     <message>
         <source>5. Click to start upgrade</source>
@@ -282,7 +282,7 @@ to receive email notifications about updating your Rel-41.&lt;/span&gt;</source>
     </message>
     <message>
         <source>%1 (repeated %2 times)</source>
-        <translation>%1（%2 回繰り返し）</translation>
+        <translation>%1 (repeated %2 times)</translation>
     </message>
     <message>
         <source>Save Log Output</source>
