@@ -96,7 +96,7 @@ public:
         QList<QPair<Outcome, QDateTime>> history; // every conclusion, with its time
     };
 
-    // The worker's last list run: what dfu-util printed and what the scan concluded.
+    // The worker's last list run: what dfu-util printed and what the scan concluded, since when.
     struct ListRun
     {
         QString output;

@@ -179,7 +179,7 @@ QString make(Sources const& s)
 
     out << "\n== Last list run ==\n";
     if (s.listRun.at.isValid())
-        out << "at " << s.listRun.at.toString(Qt::ISODateWithMs) << ": "
+        out << "since " << s.listRun.at.toString(Qt::ISODateWithMs) << ": "
             << s.listRun.conclusion << "\n--- standard output:\n"
             << s.listRun.output << "\n--- standard error:\n"
             << s.listRun.errorOutput << "\n";

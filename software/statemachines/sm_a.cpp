@@ -182,8 +182,12 @@ bool SM_A::is_current_device(DFU::ScanResult const& scan) const
 DFU::ScanResult SM_A::scan()
 {
     DFU::ScanResult found = DFU::make_scan();
-    if (!is_stopping())
-        emit sig_ListRun(found.output, found.error_output, DFU::conclusion(found));
+    // Reported when it differs from the run before: the polls repeat the same run.
+    QStringList run{found.output, found.error_output, DFU::conclusion(found)};
+    if (!is_stopping() && run != last_list_run) {
+        last_list_run = run;
+        emit sig_ListRun(run[0], run[1], run[2]);
+    }
     return found;
 }
 

@@ -7,6 +7,7 @@
 #include <QByteArray>
 #include <QMetaType>
 #include <QString>
+#include <QStringList>
 #include <QThread>
 
 #include <atomic>
@@ -84,7 +85,8 @@ signals:
     void sig_FwDownloadRefused(QString message, QString serial);
     // What keeps the scans from finding the one device, each time it changes.
     void sig_ScanProblem(DFU::ScanProblem problem);
-    // After every list run: what dfu-util printed and what the scan concluded.
+    // After a list run that printed otherwise than the one before: what dfu-util printed and
+    // what the scan concluded.
     void sig_ListRun(QString output, QString error_output, QString conclusion);
     // A dump or the read-back could not be stored in folder (the one that holds the working
     // folder), which needs this many bytes free
@@ -157,4 +159,5 @@ private:
     bool first_pass_done = false;
     bool previous_was_quiet = false;
     DFU::ScanProblem scan_problem = DFU::ScanProblem::none; // as last reported
+    QStringList last_list_run;                              // as last reported
 };

@@ -23,7 +23,7 @@ public:
         QByteArray const options = "size=" + QByteArray::number(kilobytes) + "k,mode=0777";
         QByteArray const target = QFile::encodeName(folder.path());
         if (::mount("tmpfs", target.constData(), "tmpfs", 0, options.constData()) == 0)
-            mounted = unmountAtTheEnd(target);
+            mounted = true, unmount_at_the_end(target);
         else
             why = QStringLiteral("cannot mount a small tmpfs: %1")
                       .arg(QString::fromLocal8Bit(std::strerror(errno)));
@@ -45,11 +45,11 @@ private:
     // However this process ends (killed at a time limit too), a process of its own then
     // unmounts the disk: it waits for the end of a pipe that only this process holds. Not a
     // child of this one, whose children are killed with it.
-    static bool unmountAtTheEnd(QByteArray const& target)
+    static void unmount_at_the_end(QByteArray const& target)
     {
         int ends[2];
         if (::pipe2(ends, O_CLOEXEC) != 0)
-            return true;
+            return;
         if (pid_t const child = ::fork(); child == 0) { // async-signal-safe calls only
             if (::fork() == 0) {
                 char byte;
@@ -63,7 +63,6 @@ private:
             ::waitpid(child, nullptr, 0);
         }
         ::close(ends[0]);
-        return true;
     }
 
     QTemporaryDir folder;
